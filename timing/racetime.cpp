@@ -1,0 +1,58 @@
+#include "timing/racetime.h"
+
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+
+qint32 CalcMS(qint64 ticks, double countSpeed)
+{
+    const double ms = double(ticks) / countSpeed / 1000.0;
+    // nearbyint honours the current rounding mode, which is to-nearest-even
+    // unless someone changed it; ties must go to the even neighbour.
+    const int previous = std::fegetround();
+    if (previous != FE_TONEAREST)
+        std::fesetround(FE_TONEAREST);
+    const double rounded = std::nearbyint(ms);
+    if (previous != FE_TONEAREST)
+        std::fesetround(previous);
+    if (!std::isfinite(rounded))
+        return 0;
+    // Keep the low 32 bits, as a 32-bit variable receiving the value would.
+    const double wrapped = std::fmod(rounded, 4294967296.0);
+    const auto low = std::uint32_t(std::int64_t(wrapped));
+    return qint32(low);
+}
+
+TimeParts splitTime(qint32 ms)
+{
+    const qint32 v = ms / 10;
+    TimeParts parts;
+    parts.hundredths = v % 100;
+    parts.seconds = (v / 100) % 60;
+    parts.minutes = (v / 6000) % 60;
+    parts.hours = (v / 360000) % 100;
+    return parts;
+}
+
+namespace {
+
+QString twoDigits(int value)
+{
+    QString text = QString::number(value);
+    if (text.size() < 2)
+        text.prepend(QLatin1Char('0'));
+    return text;
+}
+
+}  // namespace
+
+QString TimeToText(qint32 ms, int acc)
+{
+    const qint32 v = ms / 10;
+    QString text = twoDigits(((v / 100) / 60) % 60) + QLatin1Char(':') + twoDigits((v / 100) % 60);
+    if (acc == 2)
+        text += QLatin1Char(',') + twoDigits(v % 100);
+    else if (acc == 1)
+        text += QLatin1Char(',') + QString::number((v / 10) % 10);
+    return text;
+}
