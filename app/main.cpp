@@ -1,8 +1,15 @@
+#include "app/fdlgyesno.h"
+#include "app/formmain.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pylonix"));
-    return 0;
+
+    TFormMain formMain;
+    TFDlgYesNo::instance();
+    formMain.show();
+    return app.exec();
 }

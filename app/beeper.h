@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+// Plays the time beep. play() must return at once: a taken time never waits
+// for sound.
+class TBeeper {
+public:
+    virtual ~TBeeper() = default;
+    // Prepares the sound; false when the file cannot be used.
+    virtual bool load(const QString& path) = 0;
+    virtual void play() = 0;
+};
+
+// The desktop's audio output through Qt Multimedia. With no audio device or
+// sound server the beep is simply not heard.
+std::unique_ptr<TBeeper> createSystemBeeper();

@@ -1,0 +1,944 @@
+#include "app/formmain.h"
+
+#include "app/fdlgyesno.h"
+#include "app/frame1.h"
+#include "controls/bitbtnwithcolor.h"
+#include "controls/tag.h"
+#include "timing/digit.h"
+#include "timing/highrestimer.h"
+#include "timing/racetime.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kWindowWidth = 1206;
+constexpr int kMinHeight = 492;
+constexpr int kInitialHeight = 543;
+constexpr int kTopBarHeight = 37;
+constexpr int kRightColumnWidth = 370;
+constexpr int kLeftWidth = kWindowWidth - kRightColumnWidth;
+constexpr int kClockStripHeight = 221;
+constexpr int kLogoWidth = 284;
+constexpr int kPanelTimerWidth = 494;
+constexpr int kPanelTimerHidden = 126;  // left part of the clock panel kept out of view
+constexpr int kClockViewWidth = kPanelTimerWidth - kPanelTimerHidden;
+constexpr TColor kStartNumberBlue = 11031552;  // red 0, green 84, blue 168
+
+QFont arialFont(int pixels, bool bold)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void setBackground(QWidget* widget, TColor colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, toQColor(colour));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void setTextColour(QWidget* widget, TColor colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, toQColor(colour));
+    palette.setColor(QPalette::Text, toQColor(colour));
+    palette.setColor(QPalette::ButtonText, toQColor(colour));
+    widget->setPalette(palette);
+}
+
+// The two states of a light-barrier picture: locked (0) and free (1).
+QPixmap barrierPicture(int state)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(state ? QColor(0, 170, 0) : QColor(200, 0, 0));
+    p.drawEllipse(QRectF(2, 2, 28, 28));
+    p.setPen(QPen(Qt::white, 3));
+    if (state) {
+        p.drawLine(QPointF(9, 16), QPointF(14, 22));
+        p.drawLine(QPointF(14, 22), QPointF(23, 10));
+    } else {
+        p.drawLine(QPointF(9, 16), QPointF(23, 16));
+    }
+    return pixmap;
+}
+
+QToolButton* makeToolButton(QWidget* parent, const QString& name, const QString& text, const QString& hint)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(text);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QFrame* makePanel(QWidget* parent, const QString& name)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    return panel;
+}
+
+}  // namespace
+
+TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
+    : QMainWindow(parent)
+    , m_options(std::move(options))
+{
+    setObjectName(QStringLiteral("FormMain"));
+    m_programDir = m_options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_options.programDir;
+
+    const QString title = QApplication::applicationName().isEmpty() ? QStringLiteral("Pylonix")
+                                                                    : QApplication::applicationName();
+    setWindowTitle(title + QStringLiteral(" 2.5"));
+
+    // The time base runs on the performance counter; building it never waits
+    // for the time-stamp counter's calibration.
+    m_highResTimer = std::make_unique<THighResTimer>(
+        m_options.counters ? *m_options.counters : platform::systemCounterSource(), false);
+    m_highResTimer->setUseTSC(false);
+
+    m_beeper = m_options.beeper ? m_options.beeper() : createSystemBeeper();
+
+    buildWindow();
+    buildMenu();
+    buildCalendar();
+
+    bRESET->setText(QStringLiteral("NÄCHSTEN"));
+    for (TBitBtnWithColor* button : {bSTOP, bLAP, bRESET, bEintragen})
+        button->setColor(clBtnFace);
+    lookUpSound();
+    ApplyAccuracy(m_acc);
+    ApplyDisplayColors();
+    ShowTime(0, false);
+    ShowTime(0, true);
+    TimerDateTimer();
+    createRows();
+
+    TimerDate = new QTimer(this);
+    TimerDate->setObjectName(QStringLiteral("TimerDate"));
+    TimerDate->setInterval(5000);
+    connect(TimerDate, &QTimer::timeout, this, &TFormMain::TimerDateTimer);
+    TimerDate->start();
+
+    resize(kWindowWidth, kInitialHeight);
+}
+
+TFormMain::~TFormMain() = default;
+
+// ---------------------------------------------------------------- building
+
+void TFormMain::buildWindow()
+{
+    setMinimumSize(kWindowWidth, kMinHeight);
+    setMaximumWidth(kWindowWidth);
+
+    m_central = new QWidget(this);
+    m_central->setObjectName(QStringLiteral("Central"));
+    setCentralWidget(m_central);
+    auto* column = new QVBoxLayout(m_central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    buildTopBar(m_central);
+    column->addWidget(Panel1);
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    column->addLayout(body, 1);
+
+    PanelLeft = makePanel(m_central, QStringLiteral("PanelLeft"));
+    PanelLeft->setFixedWidth(kLeftWidth);
+    auto* left = new QVBoxLayout(PanelLeft);
+    left->setContentsMargins(0, 0, 0, 0);
+    left->setSpacing(0);
+    buildClockStrip(PanelLeft);
+    left->addWidget(PanelTimerOwner);
+    buildPages(PanelLeft);
+    left->addWidget(PageControl1, 1);
+    body->addWidget(PanelLeft);
+
+    buildRightColumn(m_central);
+    body->addWidget(Panel3);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    const std::array<int, 3> widths{210, 286, 200};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(StatusBar1);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFixedWidth(widths[i]);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(panel);
+    }
+    setStatusBar(StatusBar1);
+}
+
+void TFormMain::buildTopBar(QWidget* parent)
+{
+    Panel1 = makePanel(parent, QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(kTopBarHeight);
+    Panel1->setFont(arialFont(16, true));
+    setBackground(Panel1, rgbColor(64, 72, 96));
+    setTextColour(Panel1, clWhite);
+
+    bHelp = makeToolButton(Panel1, QStringLiteral("bHelp"), QStringLiteral("?"), QStringLiteral("[F1] Hilfe"));
+    bHelp->setGeometry(2, 0, 38, 36);
+    bCFG = makeToolButton(Panel1, QStringLiteral("bCFG"), QStringLiteral("⚙"), QStringLiteral("[F2] Einstellungen"));
+    bCFG->setGeometry(42, 0, 38, 36);
+    bInfo = makeToolButton(Panel1, QStringLiteral("bInfo"), QStringLiteral("i"), QStringLiteral("[F3] Information"));
+    bInfo->setGeometry(82, 0, 38, 36);
+
+    auto* classLabel = new QLabel(QStringLiteral("Klasse:"), Panel1);
+    classLabel->setObjectName(QStringLiteral("LabelKlasse"));
+    classLabel->setGeometry(140, 0, 80, 37);
+    classLabel->setAlignment(Qt::AlignVCenter | Qt::AlignRight);
+
+    cmb_Klasse = new QComboBox(Panel1);
+    cmb_Klasse->setObjectName(QStringLiteral("cmb_Klasse"));
+    cmb_Klasse->setEditable(true);
+    cmb_Klasse->setGeometry(228, 5, 360, 27);
+    setTextColour(cmb_Klasse, clBlack);
+
+    sbLoad = makeToolButton(Panel1, QStringLiteral("sbLoad"), QStringLiteral("…"), QString());
+    sbLoad->setGeometry(592, 4, 30, 29);
+
+    PanelDate = new QLabel(QStringLiteral("00:00"), Panel1);
+    PanelDate->setObjectName(QStringLiteral("PanelDate"));
+    PanelDate->setGeometry(kWindowWidth - 260, 4, 250, 29);
+    PanelDate->setAlignment(Qt::AlignCenter);
+    PanelDate->setFont(arialFont(21, false));
+    setBackground(PanelDate, clBlack);
+    setTextColour(PanelDate, clSilver);
+    PanelDate->setCursor(Qt::PointingHandCursor);
+    PanelDate->installEventFilter(this);
+}
+
+void TFormMain::buildRightColumn(QWidget* parent)
+{
+    Panel3 = makePanel(parent, QStringLiteral("Panel3"));
+    Panel3->setFixedWidth(kRightColumnWidth);
+    auto* column = new QVBoxLayout(Panel3);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    Panel4 = makePanel(Panel3, QStringLiteral("Panel4"));
+    Panel4->setFixedHeight(58);
+    Panel4->setFrameShape(QFrame::StyledPanel);
+    auto* caption = new QLabel(QStringLiteral("Start-Nr.:"), Panel4);
+    caption->setObjectName(QStringLiteral("LabelStartNr"));
+    caption->setFont(arialFont(13, true));
+    caption->setGeometry(6, 2, 200, 18);
+    QFont editFont(QStringLiteral("Courier New"));
+    editFont.setPixelSize(17);
+    editFont.setBold(true);
+    for (int k = 1; k <= kStartNumberFields; ++k) {
+        auto* edit = new QLineEdit(Panel4);
+        edit->setObjectName(QStringLiteral("Edit%1").arg(k));
+        edit->setMaxLength(5);
+        edit->setFont(editFont);
+        edit->setAlignment(Qt::AlignCenter);
+        edit->setGeometry(6 + (k - 1) * 72, 22, 66, 30);
+        setTextColour(edit, kStartNumberBlue);
+        m_edits[k] = edit;
+    }
+    column->addWidget(Panel4);
+
+    ScrollBox1 = new QScrollArea(Panel3);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ScrollBox1->setWidgetResizable(false);
+    m_rowHost = new QWidget;
+    m_rowHost->setObjectName(QStringLiteral("RowHost"));
+    m_rowHost->resize(TFrame1::kWidth, 0);
+    ScrollBox1->setWidget(m_rowHost);
+    column->addWidget(ScrollBox1, 1);
+
+    Memo1 = new QPlainTextEdit(Panel3);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->hide();
+    column->addWidget(Memo1);
+}
+
+void TFormMain::buildClockStrip(QWidget* parent)
+{
+    PanelTimerOwner = makePanel(parent, QStringLiteral("PanelTimerOwner"));
+    PanelTimerOwner->setFixedHeight(kClockStripHeight);
+
+    Logo = new QLabel(PanelTimerOwner);
+    Logo->setObjectName(QStringLiteral("Logo"));
+    Logo->setGeometry(0, 0, kLogoWidth, 220);
+    Logo->setToolTip(QStringLiteral("Logo.jpg (284x220)"));
+    Logo->setAlignment(Qt::AlignCenter);
+    Logo->setFrameShape(QFrame::StyledPanel);
+
+    eLEN = new QLineEdit(QStringLiteral("0"), PanelTimerOwner);
+    eLEN->setObjectName(QStringLiteral("eLEN"));
+    eLEN->setGeometry(6, 193, 70, 24);
+    eLEN->setAlignment(Qt::AlignRight);
+    auto* unit = new QLabel(QStringLiteral("m"), PanelTimerOwner);
+    unit->setObjectName(QStringLiteral("tLEN"));
+    unit->setGeometry(80, 193, 20, 24);
+
+    // The clock panel is wider than its view; its hidden hour digits lie in
+    // the part that is kept out of sight.
+    auto* clockView = makePanel(PanelTimerOwner, QStringLiteral("PanelClockView"));
+    clockView->setGeometry(kLogoWidth, 0, kClockViewWidth, kClockStripHeight);
+    buildTimerPanel(clockView);
+
+    buildButtonPanel(PanelTimerOwner);
+    Panel5->setGeometry(kLogoWidth + kClockViewWidth, 0, kLeftWidth - kLogoWidth - kClockViewWidth,
+                        kClockStripHeight);
+}
+
+void TFormMain::buildTimerPanel(QWidget* parent)
+{
+    PanelTimer = makePanel(parent, QStringLiteral("PanelTimer"));
+    PanelTimer->setGeometry(-kPanelTimerHidden, 0, kPanelTimerWidth, 222);
+    PanelTimer->setFrameShape(QFrame::Panel);
+    PanelTimer->setFrameShadow(QFrame::Raised);
+    PanelTimer->setLineWidth(5);
+
+    const std::array<int, 8> columns{8, 56, 136, 184, 264, 312, 392, 440};
+    for (int i = 0; i < 8; ++i) {
+        auto* digit = new TDigit(PanelTimer);
+        digit->setObjectName(QStringLiteral("Digit%1").arg(i + 1));
+        digit->setGeometry(columns[i], 11, 45, 89);
+        digit->setThickness(5);
+        digit->setSeparation(1);
+        m_upper[i] = digit;
+    }
+    const std::array<int, 8> lowerNumbers{12, 13, 15, 16, 18, 19, 21, 22};
+    for (int i = 0; i < 8; ++i) {
+        auto* digit = new TDigit(PanelTimer);
+        digit->setObjectName(QStringLiteral("Digit%1").arg(lowerNumbers[i]));
+        digit->setGeometry(columns[i], 136, 45, 69);
+        digit->setThickness(5);
+        digit->setSeparation(1);
+        m_lower[i] = digit;
+    }
+    // Hours are never shown; they still get values and colours.
+    for (TDigit* digit : {m_upper[0], m_upper[1], m_lower[0], m_lower[1]})
+        digit->hide();
+
+    QFont separatorFont(QStringLiteral("Times New Roman"));
+    separatorFont.setPixelSize(64);
+    separatorFont.setBold(true);
+    auto separator = [&](const QString& name, const QString& text, int x, int y) {
+        auto* label = new QLabel(text, PanelTimer);
+        label->setObjectName(name);
+        label->setFont(separatorFont);
+        label->adjustSize();
+        label->move(x, y);
+        label->setAttribute(Qt::WA_TranslucentBackground);
+        return label;
+    };
+    LabHour = separator(QStringLiteral("LabHour"), QStringLiteral(":"), 109, 11);
+    LabHour->hide();
+    LabMin = separator(QStringLiteral("LabMin"), QStringLiteral(":"), 236, 11);
+    LabSec = separator(QStringLiteral("LabSec"), QStringLiteral(","), 368, 41);
+    LabHour2 = separator(QStringLiteral("LabHour2"), QStringLiteral(":"), 109, 136);
+    LabHour2->hide();
+    LabMin2 = separator(QStringLiteral("LabMin2"), QStringLiteral(":"), 236, 136);
+    LabSec2 = separator(QStringLiteral("LabSec2"), QStringLiteral(","), 368, 146);
+
+    const QFont captionFont = arialFont(19, true);
+    auto caption = [&](const QString& name, const QString& text, int x) {
+        auto* label = new QLabel(text, PanelTimer);
+        label->setObjectName(name);
+        label->setFont(captionFont);
+        label->adjustSize();
+        label->move(x, 106);
+        label->setAttribute(Qt::WA_TranslucentBackground);
+        return label;
+    };
+    Lab_Hour = caption(QStringLiteral("Lab_Hour"), QStringLiteral("Std."), 40);
+    Lab_Hour->hide();
+    Lab_Min = caption(QStringLiteral("Lab_Min"), QStringLiteral("Min."), 164);
+    Lab_sek = caption(QStringLiteral("Lab_sek"), QStringLiteral("Sek."), 292);
+    Lab_100 = caption(QStringLiteral("Lab_100"), QStringLiteral("/100"), 422);
+}
+
+void TFormMain::buildButtonPanel(QWidget* parent)
+{
+    Panel5 = makePanel(parent, QStringLiteral("Panel5"));
+
+    auto bigButton = [&](const QString& name, const QString& text, const QString& hint, TColor colour,
+                         bool whiteBold, int y, int width) {
+        auto* button = new TBitBtnWithColor(Panel5);
+        button->setObjectName(name);
+        button->setText(text);
+        button->setToolTip(hint);
+        button->setColor(colour);
+        button->setGeometry(2, y, width, 35);
+        button->setFocusPolicy(Qt::StrongFocus);
+        if (whiteBold) {
+            button->setFont(arialFont(19, true));
+            setTextColour(button, clWhite);
+        } else {
+            button->setFont(arialFont(16, true));
+        }
+        return button;
+    };
+    bSTART = bigButton(QStringLiteral("bSTART"), QStringLiteral("START"), QStringLiteral("F5"), clGreen, true, 2, 114);
+    bSTART->setCursor(Qt::PointingHandCursor);
+    bLAP = bigButton(QStringLiteral("bLAP"), QStringLiteral("ZEIT"), QStringLiteral("F6"), clYellow, false, 38, 114);
+    bSTOP = bigButton(QStringLiteral("bSTOP"), QStringLiteral("ENDE"), QStringLiteral("F8"), clRed, true, 74, 114);
+    bEintragen = bigButton(QStringLiteral("bEintragen"), QStringLiteral("EINTRAGEN"), QStringLiteral("F9"), clSkyBlue,
+                           false, 110, 150);
+    bRESET = bigButton(QStringLiteral("bRESET"), QStringLiteral("NACHSTE"), QStringLiteral("F10"), clBlack, true, 146,
+                       150);
+    bLAP->setEnabled(false);
+    bSTOP->setEnabled(false);
+    bEintragen->setEnabled(false);
+    bRESET->setEnabled(false);
+
+    auto picture = [&](const QString& name, int y) {
+        auto* image = new QLabel(Panel5);
+        image->setObjectName(name);
+        image->setGeometry(122, y, 32, 32);
+        image->setCursor(Qt::PointingHandCursor);
+        image->setToolTip(QStringLiteral("[F11] LS frei / gesperrt"));
+        image->setPixmap(barrierPicture(0));
+        setTag(image, 0);
+        image->hide();
+        return image;
+    };
+    ImageLSstart = picture(QStringLiteral("ImageLSstart"), 3);
+    ImageLSstop = picture(QStringLiteral("ImageLSstop"), 39);
+
+    bABORT = makeToolButton(Panel5, QStringLiteral("bABORT"), QStringLiteral("✖"),
+                            QStringLiteral("[F7] Rennen neu starten"));
+    bABORT->setGeometry(122, 75, 32, 32);
+    bABORT->setEnabled(false);
+
+    sbCLS = makeToolButton(Panel5, QStringLiteral("sbCLS"), QStringLiteral("⌫"), QString());
+    sbSave = makeToolButton(Panel5, QStringLiteral("sbSave"), QStringLiteral("💾"),
+                            QStringLiteral("[Strg+S] Speichern unter…"));
+    sbExcel = makeToolButton(Panel5, QStringLiteral("sbExcel"), QStringLiteral("▦"), QString());
+    sbPlatz = makeToolButton(Panel5, QStringLiteral("sbPlatz"), QStringLiteral("1."),
+                             QStringLiteral("[Strg+P] Nach Platz sortieren"));
+    int x = 2;
+    for (QToolButton* small : {sbCLS, sbSave, sbExcel, sbPlatz}) {
+        small->setGeometry(x, 185, 32, 32);
+        x += 36;
+    }
+    sbCLS->setEnabled(false);
+    sbSave->setEnabled(false);
+    sbExcel->setEnabled(false);
+
+    connect(bSTART, &TBitBtnWithColor::mouseDown, this, [this] {
+        if (mStart->isEnabled())
+            mStart->trigger();
+    });
+    connect(bLAP, &TBitBtnWithColor::mouseDown, this, [this] {
+        if (mLAP->isEnabled())
+            mLAP->trigger();
+    });
+    connect(bSTOP, &TBitBtnWithColor::mouseDown, this, [this] {
+        if (mStop->isEnabled())
+            mStop->trigger();
+    });
+    connect(bABORT, &QToolButton::clicked, this, [this] {
+        if (bABORT->isEnabled())
+            mAbortClick();
+    });
+    connect(bRESET, &QPushButton::clicked, this, [this] { sbNextClick(bRESET); });
+}
+
+void TFormMain::buildPages(QWidget* parent)
+{
+    PageControl1 = new QTabWidget(parent);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    for (int i = 1; i <= kClasses; ++i) {
+        auto* page = new QWidget;
+        page->setObjectName(QStringLiteral("TabSheet%1").arg(i));
+        auto* layout = new QVBoxLayout(page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        PageControl1->addTab(page, QStringLiteral("Klasse %1").arg(i));
+    }
+}
+
+void TFormMain::buildCalendar()
+{
+    PanelCal = makePanel(m_central, QStringLiteral("PanelCal"));
+    PanelCal->setGeometry(0, 0, 214, 259);
+    PanelCal->setFrameShape(QFrame::Panel);
+    PanelCal->setFrameShadow(QFrame::Raised);
+    PanelCal->setLineWidth(3);
+    setBackground(PanelCal, clSilver);
+
+    Label15 = new QLabel(PanelCal);
+    Label15->setObjectName(QStringLiteral("Label15"));
+    Label15->setGeometry(3, 3, 186, 20);
+    Label15->installEventFilter(this);
+
+    sbClosecal = makeToolButton(PanelCal, QStringLiteral("sbClosecal"), QStringLiteral("✕"),
+                                QStringLiteral("Abbrechen"));
+    sbClosecal->setGeometry(189, 3, 22, 20);
+    connect(sbClosecal, &QToolButton::clicked, this, &TFormMain::Label15Click);
+
+    MonthCalendar1 = new QCalendarWidget(PanelCal);
+    MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
+    MonthCalendar1->setGeometry(3, 24, 208, 232);
+    MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
+    MonthCalendar1->setFirstDayOfWeek(Qt::Monday);
+    QFont calendarFont = MonthCalendar1->font();
+    calendarFont.setPixelSize(16);
+    MonthCalendar1->setFont(calendarFont);
+    MonthCalendar1->setSelectedDate(QDate::currentDate());
+    PanelCal->hide();
+}
+
+void TFormMain::buildMenu()
+{
+    // The menu is never shown: its items only carry the short-cut keys, and a
+    // disabled item makes its key do nothing.
+    MainMenu1 = new QMenu(QStringLiteral("HideMenu"), this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    auto item = [&](QAction*& action, const QString& name, const QString& caption, const QKeySequence& key) {
+        action = new QAction(caption, this);
+        action->setObjectName(name);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        MainMenu1->addAction(action);
+        addAction(action);
+    };
+    item(mStart, QStringLiteral("mStart"), QStringLiteral("Start"), QKeySequence(Qt::Key_F5));
+    item(mLAP, QStringLiteral("mLAP"), QStringLiteral("Zeit"), QKeySequence(Qt::Key_F6));
+    item(mAbort, QStringLiteral("mAbort"), QStringLiteral("X"), QKeySequence(Qt::Key_F7));
+    item(mStop, QStringLiteral("mStop"), QStringLiteral("Ende"), QKeySequence(Qt::Key_F8));
+    item(Eintragen1, QStringLiteral("Eintragen1"), QStringLiteral("Eintragen"), QKeySequence(Qt::Key_F9));
+    item(mReset, QStringLiteral("mReset"), QStringLiteral("Nachste"), QKeySequence(Qt::Key_F10));
+    item(Lock1, QStringLiteral("Lock1"), QStringLiteral("Lock Start"), QKeySequence(Qt::Key_F11));
+    item(Save1, QStringLiteral("Save1"), QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    item(Open1, QStringLiteral("Open1"), QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    item(New1, QStringLiteral("New1"), QStringLiteral("Clear"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    item(mExcel, QStringLiteral("mExcel"), QStringLiteral("Excel"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    item(Platz1, QStringLiteral("Platz1"), QStringLiteral("Platz"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    item(mHilfe, QStringLiteral("mHilfe"), QStringLiteral("Hilfe"), QKeySequence(Qt::Key_F1));
+    item(Hilfe1, QStringLiteral("Hilfe1"), QStringLiteral("H&ilfe"), QKeySequence(Qt::CTRL | Qt::Key_I));
+    item(EinstellunGen1, QStringLiteral("EinstellunGen1"), QStringLiteral("Einstellungen"), QKeySequence(Qt::Key_F2));
+    item(Info1, QStringLiteral("Info1"), QStringLiteral("Info"), QKeySequence(Qt::Key_F3));
+
+    mLAP->setEnabled(false);
+    mStop->setEnabled(false);
+    mReset->setEnabled(false);
+
+    connect(mStart, &QAction::triggered, this, &TFormMain::mStartClick);
+    connect(mLAP, &QAction::triggered, this, &TFormMain::mLAPClick);
+    connect(mAbort, &QAction::triggered, this, &TFormMain::mAbortClick);
+    connect(mStop, &QAction::triggered, this, &TFormMain::mStopClick);
+    connect(mReset, &QAction::triggered, this, [this] { sbNextClick(mReset); });
+
+    m_clock = new QTimer(this);
+    m_clock->setObjectName(QStringLiteral("Clock"));
+    m_clock->setInterval(10);
+    m_clock->setTimerType(Qt::PreciseTimer);
+    connect(m_clock, &QTimer::timeout, this, &TFormMain::ClockTimer);
+}
+
+void TFormMain::createRows()
+{
+    for (int n = 1; n <= kRows; ++n) {
+        auto* frame = new TFrame1(n, m_rowHost);
+        frame->move(0, (n - 1) * TFrame1::kHeight);
+        frame->hide();
+        m_rows[n] = frame;
+    }
+    m_rowHost->resize(TFrame1::kWidth, kRows * TFrame1::kHeight);
+}
+
+void TFormMain::lookUpSound()
+{
+    const QString path = QDir(m_programDir).filePath(QStringLiteral("ZEIT.wav"));
+    if (QFileInfo::exists(path) && m_beeper && m_beeper->load(path))
+        m_soundFile = path;
+    else
+        m_soundFile.clear();
+}
+
+// ---------------------------------------------------------------- clock
+
+qint64 TFormMain::GetMyTickCount() const
+{
+    return m_highResTimer->ReadCounter();
+}
+
+qint32 TFormMain::CalcMS(qint64 ticks) const
+{
+    return ::CalcMS(ticks, m_highResTimer->CountSpeed());
+}
+
+QString TFormMain::TimeToText(qint64 ticks) const
+{
+    return ::TimeToText(CalcMS(ticks), m_acc);
+}
+
+bool TFormMain::ask(const QString& question)
+{
+    if (m_options.ask)
+        return m_options.ask(question);
+    return TFDlgYesNo::ask(question, this);
+}
+
+void TFormMain::beep()
+{
+    if (m_playZeit && !m_soundFile.isEmpty() && m_beeper)
+        m_beeper->play();
+}
+
+void TFormMain::setCommand(QAction* item, TBitBtnWithColor* button, bool enabled, TColor colour)
+{
+    if (item)
+        item->setEnabled(enabled);
+    button->setEnabled(enabled);
+    button->setColor(colour);
+}
+
+void TFormMain::activateRow(int number, bool startRow, qint64 ticks)
+{
+    TFrame1* frame = m_rows[number];
+    frame->setTimeColor(toQColor(startRow ? m_upper[7]->ColorOn() : m_lower[7]->ColorOn()));
+    setTag(frame->cbON, startRow ? 0 : 1);
+    if (!startRow)
+        setTag(frame->TimeRunden, number);
+    for (int k = 2; k <= TFrame1::kColumns; ++k) {
+        const bool shown = kStartNumberFields >= k;
+        frame->buttons[k]->setVisible(shown);
+        frame->bevels[k]->setVisible(shown);
+    }
+    frame->show();
+    frame->TimeRunden->setText(TimeToText(ticks));
+    ScrollBox1->verticalScrollBar()->setValue(TFrame1::kHeight * m_rowCount);
+}
+
+void TFormMain::mStartClick()
+{
+    // The tick is read first: sound and drawing must not delay the taken time.
+    m_raceStartTick = GetMyTickCount();
+    beep();
+    m_clock->start();
+    ++m_rowCount;
+    activateRow(m_rowCount, true, m_raceStartTick - m_raceStartTick);
+
+    bCFG->setEnabled(false);
+    setCommand(mStart, bSTART, false, clBtnFace);
+    setCommand(mLAP, bLAP, true, clYellow);
+    setCommand(mStop, bSTOP, true, clRed);
+    setCommand(mReset, bRESET, false, clBtnFace);
+    bABORT->setEnabled(true);
+    bLAP->setFocus();
+
+    setStartBarrierArmed(false);
+    ImageLSstart->hide();
+    SetStopBarrier(true);
+    bLAP->setText(m_zeitCaption);
+}
+
+void TFormMain::mLAPClick()
+{
+    m_lastZeitTick = GetMyTickCount();
+    beep();
+    ++m_rowCount;
+    ShowTime(m_lastZeitTick - m_raceStartTick, true);
+    setCommand(mStart, bSTART, false, clBtnFace);
+    setStartBarrierArmed(false);
+    ImageLSstart->setEnabled(false);
+    activateRow(m_rowCount, false, m_lastZeitTick - m_raceStartTick);
+    if (m_rowCount >= kRows)
+        setCommand(mLAP, bLAP, false, clBtnFace);
+    if (!mLAP->isEnabled())
+        bLAP->setText(m_zeitCaption);
+}
+
+void TFormMain::mStopClick()
+{
+    // ENDE asks first and reads the tick after the answer.
+    if (!ask(QStringLiteral("Rennen beenden") + QStringLiteral("?")))
+        return;
+    m_endTick = GetMyTickCount();
+    m_clock->stop();
+    ShowTime(0, false);
+    ShowTime(0, true);
+    setCommand(mLAP, bLAP, false, clBtnFace);
+    setCommand(mStop, bSTOP, false, clBtnFace);
+    ImageLSstop->hide();
+    if (m_rowCount <= 1) {
+        mResetClick();
+        return;
+    }
+    setCommand(mStart, bSTART, false, clBtnFace);
+    bEintragen->setEnabled(true);
+    bEintragen->setColor(clSkyBlue);
+    bLAP->setText(m_zeitCaption);
+    bEintragen->setFocus();
+}
+
+void TFormMain::mAbortClick()
+{
+    if (m_rowCount >= 2 && !ask(m_abortQuestion))
+        return;
+    m_clock->stop();
+    setCommand(mLAP, bLAP, false, clBtnFace);
+    setCommand(mStop, bSTOP, false, clBtnFace);
+    bABORT->setEnabled(false);
+    ImageLSstop->hide();
+    mResetClick();
+    m_edits[1]->setFocus();
+}
+
+void TFormMain::mResetClick()
+{
+    ShowTime(0, false);
+    ShowTime(0, true);
+    bCFG->setEnabled(true);
+    setCommand(mStart, bSTART, true, clGreen);
+    setCommand(mReset, bRESET, false, clBtnFace);
+    bEintragen->setEnabled(false);
+    bEintragen->setColor(clBtnFace);
+    m_endTick = m_raceStartTick;
+    bABORT->setEnabled(false);
+
+    for (int n = 1; n <= kRows; ++n) {
+        TFrame1* frame = m_rows[n];
+        frame->hide();
+        setTag(frame->TimeRunden, 0);
+        setTag(frame, 0);
+        frame->setTimeColor(toQColor(clYellow));
+        frame->cbON->setChecked(true);
+        for (int k = 1; k <= TFrame1::kColumns; ++k) {
+            frame->buttons[k]->setVisible(k <= kStartNumberFields);
+            frame->buttons[k]->setEnabled(true);
+            frame->buttons[k]->setChecked(false);
+            frame->radios[k]->hide();
+            frame->bevels[k]->hide();
+            frame->labels[k]->clear();
+        }
+        frame->bevels[1]->show();
+    }
+
+    setStartBarrierArmed(true);
+    ImageLSstart->setVisible(m_portOpen && ImageLSstart->isEnabled());
+    setTag(ImageLSstop, 0);
+    ImageLSstop->setPixmap(barrierPicture(0));
+    ImageLSstop->setEnabled(true);
+
+    for (int k = 1; k <= kStartNumberFields; ++k)
+        setTextColour(m_edits[k], clBlack);
+    bSTART->setFocus();
+    m_rowCount = 0;
+}
+
+void TFormMain::sbNextClick(QObject* sender)
+{
+    Q_UNUSED(sender);
+    mAbortClick();
+    // Selecting the next block of the result table comes with the result
+    // tables; the start-number fields are emptied for the next race now.
+    for (int k = 1; k <= kStartNumberFields; ++k) {
+        m_edits[k]->clear();
+        setTextColour(m_edits[k], kStartNumberBlue);
+    }
+    m_edits[1]->setFocus();
+}
+
+void TFormMain::ClockTimer()
+{
+    // The shown time always comes from the ticks: a late or skipped timer
+    // event never makes the clock run slow.
+    ShowTime(GetMyTickCount() - m_raceStartTick, false);
+}
+
+// ---------------------------------------------------------------- light-barrier marks
+
+void TFormMain::setStartBarrierArmed(bool armed)
+{
+    setTag(ImageLSstart, armed ? 1 : 0);
+    ImageLSstart->setPixmap(barrierPicture(armed ? 1 : 0));
+}
+
+void TFormMain::SetStopBarrier(bool armed)
+{
+    setTag(ImageLSstop, armed ? 1 : 0);
+    ImageLSstop->setPixmap(barrierPicture(armed ? 1 : 0));
+    ImageLSstop->setEnabled(true);
+    ImageLSstop->setVisible(m_portOpen && mLAP->isEnabled());
+}
+
+// ---------------------------------------------------------------- display
+
+void TFormMain::setLabelColour(QLabel* label, TColor colour)
+{
+    // Compare first: the clock calls this a hundred times a second.
+    const QVariant current = label->property("fontColour");
+    if (current.isValid() && current.toInt() == colour)
+        return;
+    label->setProperty("fontColour", colour);
+    setTextColour(label, colour);
+}
+
+void TFormMain::ShowTime(qint64 ticks, bool lower)
+{
+    const TimeParts t = splitTime(CalcMS(ticks));
+    const int hr = t.hours, m = t.minutes, s = t.seconds, f = t.hundredths;
+    auto& digits = lower ? m_lower : m_upper;
+    const TColor bright = lower ? m_lowerBright : m_upperBright;
+    const TColor dim = lower ? m_lowerDim : m_upperDim;
+    auto colour = [&](bool on) { return on ? bright : dim; };
+
+    const std::array<int, 8> values{hr / 10, hr % 10, m / 10, m % 10, s / 10, s % 10, f / 10, f % 10};
+    for (int i = 0; i < 8; ++i)
+        digits[i]->setValue(values[i]);
+
+    digits[0]->setColorOn(colour(hr / 10 > 0));
+    digits[1]->setColorOn(colour(hr > 0));
+    digits[2]->setColorOn(colour(hr + m / 10 > 0));
+    digits[3]->setColorOn(colour(hr + m > 0));
+    digits[4]->setColorOn(colour(hr + m + s / 10 > 0));
+    if (!lower) {
+        setLabelColour(LabHour, digits[1]->ColorOn());
+        setLabelColour(Lab_Hour, digits[1]->ColorOn());
+        setLabelColour(LabMin, digits[3]->ColorOn());
+        setLabelColour(Lab_Min, digits[3]->ColorOn());
+        return;
+    }
+    const TColor fraction = colour(hr + m + s + f > 0);
+    digits[5]->setColorOn(fraction);
+    digits[6]->setColorOn(fraction);
+    digits[7]->setColorOn(fraction);
+    setLabelColour(LabHour2, digits[1]->ColorOn());
+    setLabelColour(LabMin2, digits[3]->ColorOn());
+    setLabelColour(LabSec2, digits[5]->ColorOn());
+}
+
+void TFormMain::ApplyAccuracy(int acc)
+{
+    m_upper[7]->setVisible(acc == 2);
+    m_lower[7]->setVisible(acc == 2);
+    m_upper[6]->setVisible(acc > 0);
+    m_lower[6]->setVisible(acc > 0);
+    Lab_100->move(acc * 20 + 372, Lab_100->y());
+    Lab_100->setText(QStringLiteral("1/") + QString::number(acc * 90 - 80));
+    Lab_100->adjustSize();
+    Lab_100->setVisible(acc > 0);
+    LabSec->setVisible(acc > 0);
+    LabSec2->setVisible(acc > 0);
+}
+
+void TFormMain::ApplyDisplayColors()
+{
+    m_upperDim = m_c3;
+    m_upperBright = m_c2;
+    m_lowerDim = m_c3;
+    setBackground(PanelTimer, m_c1);
+    for (auto* digits : {&m_upper, &m_lower}) {
+        for (TDigit* digit : *digits) {
+            digit->setColorOn(m_c2);
+            digit->setColorOff(m_c1);
+            digit->setColor(m_c1);
+        }
+    }
+    for (QLabel* label : {LabHour, LabMin, LabSec, Lab_Hour, Lab_Min, Lab_sek, Lab_100, LabHour2, LabMin2, LabSec2})
+        setLabelColour(label, m_c2);
+}
+
+void TFormMain::setAccuracy(int acc)
+{
+    m_acc = acc;
+    ApplyAccuracy(acc);
+}
+
+void TFormMain::setDisplayColors(TColor c1, TColor c2, TColor c3)
+{
+    m_c1 = c1;
+    m_c2 = c2;
+    m_c3 = c3;
+}
+
+TFrame1* TFormMain::row(int number) const
+{
+    return number >= 1 && number <= kRows ? m_rows[number] : nullptr;
+}
+
+// ---------------------------------------------------------------- date panel
+
+void TFormMain::TimerDateTimer()
+{
+    const QLocale locale;
+    const QDateTime now = QDateTime::currentDateTime();
+    PanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("  ")
+                       + locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+void TFormMain::PanelDateClick()
+{
+    const QPoint dateLeft = PanelDate->mapTo(m_central, QPoint(0, 0));
+    PanelCal->move(dateLeft.x() - 28, 0);
+    PanelCal->raise();
+    PanelCal->show();
+}
+
+void TFormMain::Label15Click()
+{
+    PanelCal->hide();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == PanelDate) {
+            PanelDateClick();
+            return true;
+        }
+        if (watched == Label15) {
+            Label15Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+}

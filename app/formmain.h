@@ -1,0 +1,221 @@
+#pragma once
+
+#include "app/beeper.h"
+#include "controls/tcolor.h"
+#include "platform/counters.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QCalendarWidget;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QComboBox;
+class QScrollArea;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class QPlainTextEdit;
+class TBitBtnWithColor;
+class TDigit;
+class TFrame1;
+class THighResTimer;
+
+// What a test or a benchmark may replace; the program uses the defaults.
+struct FormMainOptions {
+    std::optional<platform::CounterSource> counters;   // default: the machine's counters
+    QString programDir;                                // default: the executable's folder
+    std::function<std::unique_ptr<TBeeper>()> beeper;  // default: the desktop's audio
+    // Answers the yes/no questions instead of the dialog (tests of flows that
+    // are not about the dialog itself).
+    std::function<bool(const QString&)> ask;
+};
+
+// The program's main window: owner of the race clock, the time list, the
+// displays and the command map.
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kRows = 100;
+    static constexpr int kStartNumberFields = 5;
+    static constexpr int kClasses = 21;
+
+    explicit TFormMain(FormMainOptions options = {}, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // Clock operations.
+    qint64 GetMyTickCount() const;
+    qint32 CalcMS(qint64 ticks) const;
+    QString TimeToText(qint64 ticks) const;
+    void ShowTime(qint64 ticks, bool lower);
+    void ApplyAccuracy(int acc);
+    void ApplyDisplayColors();
+
+    void mStartClick();
+    void mLAPClick();
+    void mStopClick();
+    void mAbortClick();
+    void mResetClick();
+    void sbNextClick(QObject* sender);
+    void ClockTimer();
+    void TimerDateTimer();
+    void PanelDateClick();
+    void Label15Click();
+
+    // State a caller may read.
+    int rowCount() const { return m_rowCount; }
+    qint64 raceStartTick() const { return m_raceStartTick; }
+    qint64 lastZeitTick() const { return m_lastZeitTick; }
+    qint64 endTick() const { return m_endTick; }
+    int accuracy() const { return m_acc; }
+    void setAccuracy(int acc);
+    bool playZeit() const { return m_playZeit; }
+    void setPlayZeit(bool on) { m_playZeit = on; }
+    const QString& soundFile() const { return m_soundFile; }
+    TColor C1() const { return m_c1; }
+    TColor C2() const { return m_c2; }
+    TColor C3() const { return m_c3; }
+    void setDisplayColors(TColor c1, TColor c2, TColor c3);
+    TFrame1* row(int number) const;  // 1-based
+    QTimer* clockTimer() const { return m_clock; }
+    // The caption bLAP gets back after a race; a language file may replace it.
+    void setZeitCaption(const QString& caption) { m_zeitCaption = caption; }
+    QString zeitCaption() const { return m_zeitCaption; }
+    void setAbortQuestion(const QString& text) { m_abortQuestion = text; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildTopBar(QWidget* parent);
+    void buildRightColumn(QWidget* parent);
+    void buildClockStrip(QWidget* parent);
+    void buildTimerPanel(QWidget* parent);
+    void buildButtonPanel(QWidget* parent);
+    void buildPages(QWidget* parent);
+    void buildCalendar();
+    void buildMenu();
+    void createRows();
+    void lookUpSound();
+
+    bool ask(const QString& question);
+    void beep();
+    void activateRow(int number, bool startRow, qint64 ticks);
+    void setCommand(QAction* item, TBitBtnWithColor* button, bool enabled, TColor colour);
+    void setLabelColour(QLabel* label, TColor colour);
+    void setStartBarrierArmed(bool armed);
+    void SetStopBarrier(bool armed);
+    void UpdateResultButtons();
+
+    FormMainOptions m_options;
+    std::unique_ptr<THighResTimer> m_highResTimer;
+    std::unique_ptr<TBeeper> m_beeper;
+    QString m_programDir;
+
+    // Clock state.
+    qint64 m_raceStartTick = 0;
+    qint64 m_lastZeitTick = 0;
+    qint64 m_endTick = 0;
+    int m_rowCount = 0;
+    QString m_soundFile;
+    bool m_playZeit = true;
+    int m_acc = 2;
+    QString m_zeitCaption = QStringLiteral("ZEIT");
+    QString m_abortQuestion = QStringLiteral("Ergebnisse löschen?");
+    bool m_portOpen = false;
+
+    // Display colours and dimming slots.
+    TColor m_c1 = clBlack;
+    TColor m_c2 = clLime;
+    TColor m_c3 = rgbColor(64, 64, 64);
+    TColor m_upperDim = rgbColor(64, 64, 64);
+    TColor m_upperBright = clLime;
+    TColor m_lowerDim = rgbColor(64, 64, 64);
+    TColor m_lowerBright = clYellow;
+
+    // Widgets (owned by Qt parents).
+    QWidget* m_central = nullptr;
+    QFrame* Panel1 = nullptr;
+    QToolButton* bHelp = nullptr;
+    QToolButton* bCFG = nullptr;
+    QToolButton* bInfo = nullptr;
+    QComboBox* cmb_Klasse = nullptr;
+    QToolButton* sbLoad = nullptr;
+    QLabel* PanelDate = nullptr;
+    QFrame* Panel3 = nullptr;
+    QFrame* Panel4 = nullptr;
+    std::array<QLineEdit*, kStartNumberFields + 1> m_edits{};  // 1-based
+    QScrollArea* ScrollBox1 = nullptr;
+    QWidget* m_rowHost = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QFrame* PanelLeft = nullptr;
+    QFrame* PanelTimerOwner = nullptr;
+    QLabel* Logo = nullptr;
+    QLineEdit* eLEN = nullptr;
+    QFrame* PanelTimer = nullptr;
+    std::array<TDigit*, 8> m_upper{};  // Digit1 … Digit8
+    std::array<TDigit*, 8> m_lower{};  // Digit12, 13, 15, 16, 18, 19, 21, 22
+    QLabel* LabHour = nullptr;
+    QLabel* LabMin = nullptr;
+    QLabel* LabSec = nullptr;
+    QLabel* Lab_Hour = nullptr;
+    QLabel* Lab_Min = nullptr;
+    QLabel* Lab_sek = nullptr;
+    QLabel* Lab_100 = nullptr;
+    QLabel* LabHour2 = nullptr;
+    QLabel* LabMin2 = nullptr;
+    QLabel* LabSec2 = nullptr;
+    QFrame* Panel5 = nullptr;
+    QLabel* ImageLSstart = nullptr;
+    QLabel* ImageLSstop = nullptr;
+    QToolButton* sbCLS = nullptr;
+    QToolButton* sbSave = nullptr;
+    QToolButton* sbExcel = nullptr;
+    QToolButton* bABORT = nullptr;
+    QToolButton* sbPlatz = nullptr;
+    TBitBtnWithColor* bSTART = nullptr;
+    TBitBtnWithColor* bLAP = nullptr;
+    TBitBtnWithColor* bSTOP = nullptr;
+    TBitBtnWithColor* bEintragen = nullptr;
+    TBitBtnWithColor* bRESET = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QFrame* PanelCal = nullptr;
+    QLabel* Label15 = nullptr;
+    QToolButton* sbClosecal = nullptr;
+    QCalendarWidget* MonthCalendar1 = nullptr;
+
+    QMenu* MainMenu1 = nullptr;
+    QAction* mStart = nullptr;
+    QAction* mLAP = nullptr;
+    QAction* mAbort = nullptr;
+    QAction* mStop = nullptr;
+    QAction* Eintragen1 = nullptr;
+    QAction* mReset = nullptr;
+    QAction* Lock1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* mExcel = nullptr;
+    QAction* Platz1 = nullptr;
+    QAction* mHilfe = nullptr;
+    QAction* Hilfe1 = nullptr;
+    QAction* EinstellunGen1 = nullptr;
+    QAction* Info1 = nullptr;
+
+    QTimer* TimerDate = nullptr;
+    QTimer* m_clock = nullptr;
+    QTimer* TimerLS = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    std::array<TFrame1*, kRows + 1> m_rows{};  // 1-based
+};

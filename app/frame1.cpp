@@ -1,0 +1,112 @@
+#include "app/frame1.h"
+
+#include "controls/tag.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QToolButton>
+
+namespace {
+
+constexpr int kTimeWidth = 128;
+constexpr int kCheckLeft = 132;
+constexpr int kColumnLeft = 152;
+constexpr int kColumnWidth = 39;
+
+}  // namespace
+
+TFrame1::TFrame1(int rowNumber, QWidget* parent)
+    : QFrame(parent)
+{
+    setObjectName(QStringLiteral("Fr%1").arg(rowNumber));
+    setFixedSize(kWidth, kHeight);
+    setTag(this, 0);
+
+    TextRunden = new QLabel(QString::number(rowNumber), this);
+    TextRunden->setObjectName(QStringLiteral("TextRunden"));
+    TextRunden->hide();
+
+    TimeRunden = new QLabel(QStringLiteral("0:00,00"), this);
+    TimeRunden->setObjectName(QStringLiteral("TimeRunden"));
+    TimeRunden->setGeometry(0, 0, kTimeWidth, kHeight - 1);
+    TimeRunden->setAutoFillBackground(true);
+    TimeRunden->setAlignment(Qt::AlignCenter);
+    QFont timeFont(QStringLiteral("Arial"));
+    timeFont.setPixelSize(25);
+    timeFont.setBold(true);
+    TimeRunden->setFont(timeFont);
+    setTag(TimeRunden, 0);
+    setTimeColor(QColor(255, 255, 0));
+
+    cbON = new QCheckBox(this);
+    cbON->setObjectName(QStringLiteral("cbON"));
+    cbON->setGeometry(kCheckLeft, 9, 18, 18);
+    cbON->setChecked(true);
+    cbON->setFocusPolicy(Qt::NoFocus);
+    setTag(cbON, 0);
+
+    QFont smallFont(QStringLiteral("Arial"));
+    smallFont.setPixelSize(10);
+    QFont buttonFont(QStringLiteral("Arial"));
+    buttonFont.setPixelSize(12);
+    buttonFont.setBold(true);
+    for (int k = 1; k <= kColumns; ++k) {
+        const int left = kColumnLeft + (k - 1) * kColumnWidth;
+
+        auto* bevel = new QFrame(this);
+        bevel->setObjectName(QStringLiteral("Bevel%1").arg(k));
+        bevel->setFrameShape(QFrame::VLine);
+        bevel->setFrameShadow(QFrame::Sunken);
+        bevel->setGeometry(left - 2, 0, 2, kHeight);
+        bevel->setVisible(k == 1);
+        bevels[k] = bevel;
+
+        auto* label = new QLabel(this);
+        label->setObjectName(QStringLiteral("Label%1").arg(k));
+        label->setGeometry(left + 1, 0, kColumnWidth - 4, 11);
+        label->setAlignment(Qt::AlignCenter);
+        label->setFont(smallFont);
+        labels[k] = label;
+
+        auto* button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("SpeedButton%1").arg(k));
+        button->setGeometry(left + 1, 11, kColumnWidth - 4, 21);
+        button->setCheckable(true);
+        button->setText(QString::number(k));
+        button->setFont(buttonFont);
+        button->setFocusPolicy(Qt::NoFocus);
+        buttons[k] = button;
+
+        auto* radio = new QRadioButton(this);
+        radio->setObjectName(QStringLiteral("RadioButton%1").arg(k));
+        radio->setGeometry(left + kColumnWidth - 16, 0, 13, 13);
+        radio->setAutoExclusive(false);
+        radio->setFocusPolicy(Qt::NoFocus);
+        radio->hide();
+        radios[k] = radio;
+    }
+
+    Bevel0 = new QFrame(this);
+    Bevel0->setObjectName(QStringLiteral("Bevel0"));
+    Bevel0->setFrameShape(QFrame::HLine);
+    Bevel0->setFrameShadow(QFrame::Sunken);
+    Bevel0->setGeometry(0, kHeight - 1, kWidth, 1);
+
+    PanelOFF = new QFrame(this);
+    PanelOFF->setObjectName(QStringLiteral("PanelOFF"));
+    PanelOFF->setGeometry(kColumnLeft - 2, 0, kWidth - kColumnLeft + 2, kHeight - 1);
+    PanelOFF->setAutoFillBackground(true);
+    PanelOFF->hide();
+}
+
+void TFrame1::setTimeColor(const QColor& colour)
+{
+    if (colour == m_timeColour)
+        return;
+    m_timeColour = colour;
+    QPalette palette = TimeRunden->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, colour);
+    TimeRunden->setPalette(palette);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QFrame>
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QRadioButton;
+class QToolButton;
+
+// One row of the list of taken times: the time text, the check box that makes
+// the row count, and one assignment button per start-number field.
+class TFrame1 : public QFrame {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 349;
+    static constexpr int kHeight = 34;
+    static constexpr int kColumns = 5;
+
+    TFrame1(int rowNumber, QWidget* parent = nullptr);
+
+    QLabel* TextRunden = nullptr;
+    QLabel* TimeRunden = nullptr;
+    QCheckBox* cbON = nullptr;
+    QFrame* Bevel0 = nullptr;
+    QFrame* PanelOFF = nullptr;
+
+    // Indexed 1 to 5, so column k is reached by index; entry 0 is unused.
+    std::array<QToolButton*, kColumns + 1> buttons{};
+    std::array<QRadioButton*, kColumns + 1> radios{};
+    std::array<QFrame*, kColumns + 1> bevels{};
+    std::array<QLabel*, kColumns + 1> labels{};
+
+    void setTimeColor(const QColor& colour);
+    QColor timeColor() const { return m_timeColour; }
+
+private:
+    QColor m_timeColour;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/beeper.h"
+#include "platform/counters.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+// A performance counter that only moves when a test moves it (1 GHz, like
+// the real one, so one millisecond is 1 000 000 counts).
+struct FakeCounter {
+    qint64 now = 5'000'000'000;
+    void advanceMs(double ms) { now += qint64(ms * 1'000'000.0); }
+    platform::CounterSource source();
+};
+
+// Counts beeps instead of playing them.
+struct BeepLog {
+    int loads = 0;
+    int plays = 0;
+    QString path;
+    std::unique_ptr<TBeeper> make();
+};
+
+// Answers the next modal dialog that opens by clicking the button with the
+// given objectName ("OKBtn" or "CancelBtn"); call before the action that
+// opens it.
+void answerNextDialog(const QString& buttonName);
