@@ -810,10 +810,10 @@ void TFormMain::SetStopBarrier(bool armed)
 void TFormMain::setLabelColour(QLabel* label, TColor colour)
 {
     // Compare first: the clock calls this a hundred times a second.
-    const QVariant current = label->property("fontColour");
-    if (current.isValid() && current.toInt() == colour)
+    const auto known = m_labelColours.constFind(label);
+    if (known != m_labelColours.constEnd() && *known == colour)
         return;
-    label->setProperty("fontColour", colour);
+    m_labelColours.insert(label, colour);
     setTextColour(label, colour);
 }
 

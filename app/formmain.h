@@ -4,6 +4,7 @@
 #include "controls/tcolor.h"
 #include "platform/counters.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <array>
 #include <functional>
@@ -218,4 +219,5 @@ private:
     QTimer* Timer1 = nullptr;
 
     std::array<TFrame1*, kRows + 1> m_rows{};  // 1-based
+    QHash<const QLabel*, TColor> m_labelColours;
 };
