@@ -48,19 +48,21 @@ Language::LoadResult Language::loadFile(const QString& path)
 }
 
 std::optional<std::vector<QByteArray>> Language::readLines(QIODevice& device, int maxLines,
-                                                           qsizetype maxLineBytes)
+                                                           qsizetype maxLineBytes, qint64 maxBytes)
 {
     std::vector<QByteArray> lines;
     QByteArray current;
     bool inLine = false;     // bytes seen since the last line end
     bool afterCR = false;    // an LF right after a CR belongs to the same line end
     QByteArray chunk(64 * 1024, Qt::Uninitialized);
-    while (int(lines.size()) < maxLines) {
-        const qint64 n = device.read(chunk.data(), chunk.size());
+    qint64 total = 0;
+    while (int(lines.size()) < maxLines && total < maxBytes) {
+        const qint64 n = device.read(chunk.data(), qMin<qint64>(chunk.size(), maxBytes - total));
         if (n < 0)
             return std::nullopt;
         if (n == 0)
             break;
+        total += n;
         for (qint64 i = 0; i < n && int(lines.size()) < maxLines; ++i) {
             const char c = chunk[qsizetype(i)];
             if (c == '\n' && afterCR) {

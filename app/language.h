@@ -125,6 +125,9 @@ public:
     // Longer lines are cut here: no caption needs more, and a stray megabyte
     // line must not reach a button.
     static constexpr qsizetype kMaxLineBytes = 64 * 1024;
+    // Reading stops after this many bytes, as if the file ended there: 200
+    // lines never need more, and a stray huge file must not stall start-up.
+    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 
     enum class LoadResult { Loaded, NotFound, Unreadable };
 
@@ -136,11 +139,12 @@ public:
     LoadResult load(const QString& programDir, const QString& name);
     LoadResult loadFile(const QString& path);
 
-    // Reads at most maxLines lines of raw bytes. CR LF, a lone LF and a lone
-    // CR each end a line; a last line without a line end counts. Lines are
-    // cut at maxLineBytes. nullopt on a read error.
+    // Reads at most maxLines lines of raw bytes from the first maxBytes bytes.
+    // CR LF, a lone LF and a lone CR each end a line; a last line without a
+    // line end counts. Lines are cut at maxLineBytes. nullopt on a read error.
     static std::optional<std::vector<QByteArray>> readLines(QIODevice& device, int maxLines,
-                                                            qsizetype maxLineBytes);
+                                                            qsizetype maxLineBytes,
+                                                            qint64 maxBytes = kMaxFileBytes);
 
     bool hasLoadedFile() const { return m_loaded; }
     // Entry 1..200 as stored; empty outside or when no file filled it.

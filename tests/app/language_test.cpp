@@ -136,6 +136,40 @@ TEST(LineSplit, CrLfAcrossAReadChunkIsOneLineEnd)
     EXPECT_EQ((*lines)[1], "next");
 }
 
+TEST(LineSplit, StopsAtTheByteLimitAsIfTheFileEndedThere)
+{
+    QBuffer buffer;
+    buffer.setData("one\r\ntwo\r\nthree\r\n");
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    const auto lines = Language::readLines(buffer, 200, 100, 7);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(QList<QByteArray>(lines->begin(), lines->end()), (QList<QByteArray>{"one", "tw"}));
+}
+
+// A device whose second read fails, like a disk error half-way.
+class FailingDevice : public QIODevice {
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (m_reads++ > 0)
+            return -1;
+        const qint64 n = qMin<qint64>(maxSize, 6);
+        std::copy_n("a\r\nb\r\n", n, data);
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    int m_reads = 0;
+};
+
+TEST(LineSplit, AReadErrorGivesNothing)
+{
+    FailingDevice device;
+    ASSERT_TRUE(device.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    EXPECT_FALSE(Language::readLines(device, 200, 100));
+}
+
 TEST(LineSplit, StopsAtTheLineLimit)
 {
     QBuffer buffer;
