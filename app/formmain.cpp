@@ -4,6 +4,7 @@
 #include "app/frame1.h"
 #include "controls/bitbtnwithcolor.h"
 #include "controls/tag.h"
+#include "platform/settingsstore.h"
 #include "timing/digit.h"
 #include "timing/highrestimer.h"
 #include "timing/racetime.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QCloseEvent>
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QComboBox>
@@ -121,6 +123,12 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     m_programDir = m_options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_options.programDir;
+    // The settings key is named after the executable, so two copies under
+    // different names keep their own settings.
+    const QString baseName = m_options.settingsBaseName.isEmpty()
+                                 ? QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()
+                                 : m_options.settingsBaseName;
+    m_store = std::make_unique<platform::SettingsStore>(baseName, m_options.configRoot);
 
     const QString title = QApplication::applicationName().isEmpty() ? QStringLiteral("Pylonix")
                                                                     : QApplication::applicationName();
@@ -137,6 +145,8 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     buildWindow();
     buildMenu();
     buildCalendar();
+    resize(kWindowWidth, kInitialHeight);
+    readSettingsIntoHomes();
 
     bRESET->setText(QStringLiteral("NÄCHSTEN"));
     for (TBitBtnWithColor* button : {bSTOP, bLAP, bRESET, bEintragen})
@@ -154,11 +164,70 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     TimerDate->setInterval(5000);
     connect(TimerDate, &QTimer::timeout, this, &TFormMain::TimerDateTimer);
     TimerDate->start();
-
-    resize(kWindowWidth, kInitialHeight);
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain()
+{
+    writeBackSettings();
+}
+
+// ---------------------------------------------------------------- settings
+
+void TFormMain::readSettingsIntoHomes()
+{
+    const SettingsReadResult read = readSettings(*m_store);
+    m_settings = read.values;
+    if (m_settings.left && m_settings.top)
+        move(*m_settings.left, *m_settings.top);
+    resize(kWindowWidth, std::max(kMinHeight, m_settings.height));
+    m_c1 = m_settings.c1;
+    m_c2 = m_settings.c2;
+    m_c3 = m_settings.c3;
+    m_acc = m_settings.acc;
+    m_playZeit = m_settings.playZeit;
+}
+
+SettingsValues TFormMain::gatherSettings() const
+{
+    SettingsValues values = m_settings;
+    values.left = x();
+    values.top = y();
+    values.width = width();
+    values.height = height();
+    values.c1 = m_c1;
+    values.c2 = m_c2;
+    values.c3 = m_c3;
+    values.acc = m_acc;
+    values.playZeit = m_playZeit;
+    return values;
+}
+
+void TFormMain::writeBackSettings()
+{
+    // A failed write keeps the previous settings file; there is nobody left
+    // to tell at this point of the program's end.
+    writeSettings(*m_store, gatherSettings());
+}
+
+void TFormMain::applyLanguage(QWidget* settingsDialog, QWidget* infoWindow)
+{
+    if (m_language.load(m_programDir, m_settings.lang) != Language::LoadResult::Loaded)
+        return;
+    if (const auto texts = m_language.apply(LanguageWindows{this, settingsDialog, infoWindow}, m_settings.charSet)) {
+        m_texts = *texts;
+        m_closeQuestion = m_texts.closeQuestion;
+        m_abortQuestion = m_texts.clearQuestion;
+        m_zeitCaption = m_texts.zeitCaption;
+    }
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    if (ask(m_closeQuestion))
+        event->accept();
+    else
+        event->ignore();
+}
 
 // ---------------------------------------------------------------- building
 

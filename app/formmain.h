@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/beeper.h"
+#include "app/language.h"
+#include "app/settings.h"
 #include "controls/tcolor.h"
 #include "platform/counters.h"
 
@@ -37,7 +39,13 @@ struct FormMainOptions {
     // Answers the yes/no questions instead of the dialog (tests of flows that
     // are not about the dialog itself).
     std::function<bool(const QString&)> ask;
+    QString settingsBaseName;  // default: the executable's base name
+    QString configRoot;        // default: the user's XDG config folder
 };
+
+namespace platform {
+class SettingsStore;
+}
 
 // The program's main window: owner of the race clock, the time list, the
 // displays and the command map.
@@ -91,8 +99,18 @@ public:
     QString zeitCaption() const { return m_zeitCaption; }
     void setAbortQuestion(const QString& text) { m_abortQuestion = text; }
 
+    // Settings and language.
+    const SettingsValues& settings() const { return m_settings; }
+    SettingsValues gatherSettings() const;
+    void writeBackSettings();
+    // Loads the language file named by Lang and applies it to the main window
+    // and the given windows (called once all windows exist).
+    void applyLanguage(QWidget* settingsDialog, QWidget* infoWindow);
+    const LanguageTexts& texts() const { return m_texts; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -107,6 +125,7 @@ private:
     void buildMenu();
     void createRows();
     void lookUpSound();
+    void readSettingsIntoHomes();
 
     bool ask(const QString& question);
     void beep();
@@ -118,6 +137,10 @@ private:
     void UpdateResultButtons();
 
     FormMainOptions m_options;
+    std::unique_ptr<platform::SettingsStore> m_store;
+    SettingsValues m_settings;
+    Language m_language;
+    LanguageTexts m_texts;
     std::unique_ptr<THighResTimer> m_highResTimer;
     std::unique_ptr<TBeeper> m_beeper;
     QString m_programDir;
@@ -132,6 +155,7 @@ private:
     int m_acc = 2;
     QString m_zeitCaption = QStringLiteral("ZEIT");
     QString m_abortQuestion = QStringLiteral("Ergebnisse löschen?");
+    QString m_closeQuestion = QStringLiteral("Programm beenden?");
     bool m_portOpen = false;
 
     // Display colours and dimming slots.
