@@ -54,8 +54,10 @@ bool ChmBrowser::showPage(const QString& archivePath)
     return true;
 }
 
-QVariant ChmBrowser::loadResource(int type, const QUrl& name)
+QVariant ChmBrowser::loadResource(int type, const QUrl& requested)
 {
+    // Style sheets and pictures may arrive relative to the page.
+    const QUrl name = requested.isRelative() ? source().resolved(requested) : requested;
     if (name.scheme() != QLatin1String(kScheme))
         return {};
     const auto bytes = m_file.read(archivePathOf(name));

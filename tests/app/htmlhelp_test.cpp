@@ -7,7 +7,10 @@
 #include "support/chmbuilder.h"
 
 #include <QDesktopServices>
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QTextDocument>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -137,6 +140,13 @@ TEST_F(HtmlHelpFileTest, PagesFollowTheContentsAndTheLinks)
     // A relative link out of the sub-folder resolves inside the archive.
     emit browser->anchorClicked(browser->source().resolved(QUrl(QStringLiteral("../start.html"))));
     EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Willkommen")));
+    // Resources named relative to the page come from the archive too.
+    const QVariant page = browser->loadResource(QTextDocument::HtmlResource, QUrl(QStringLiteral("teil/zwei.html")));
+    EXPECT_TRUE(page.toString().contains(QStringLiteral("Lichtschranke"))) << page.toString().toStdString();
+    EXPECT_FALSE(browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("bild.png"))).isValid());
+    EXPECT_FALSE(browser->loadResource(QTextDocument::HtmlResource, QUrl(QStringLiteral("file:///etc/hostname"))).isValid())
+        << "pages come only from the help file";
+
     // A link to a page the archive lacks keeps the page.
     emit browser->anchorClicked(ChmBrowser::pageUrl(QStringLiteral("fehlt.html")));
     EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Willkommen")));
@@ -168,6 +178,23 @@ TEST_F(HtmlHelpFileTest, ArchiveReadsObjectsAndRefusesMissingOnes)
     EXPECT_TRUE(page->contains("Lichtschranke"));
     EXPECT_FALSE(file->read(QStringLiteral("/nicht/da.html")).has_value());
     EXPECT_FALSE(file->read(QString(600, QLatin1Char('x'))).has_value()) << "over-long path";
+}
+
+// The program's own help file, when the build made it beside the tests.
+TEST(ProgramHelpFileTest, ListsItsChapters)
+{
+    const QString file = QCoreApplication::applicationDirPath() + QStringLiteral("/Pylonix.chm");
+    if (!QFileInfo::exists(file))
+        GTEST_SKIP() << "Pylonix.chm was not built";
+    HtmlHelp help;
+    ASSERT_TRUE(help.loadHelpSupport([](const QString&) {}));
+    ASSERT_TRUE(help.showTableOfContents(file));
+    const QStringList chapters = treeTexts(help.windows().front()->contentsTree());
+    for (const char* chapter : {"Überblick", "Ablauf eines Laufs", "Alle Tasten", "Lichtschranke anschließen",
+                                "Dateien neben dem Programm", "Sprachdateien"})
+        EXPECT_TRUE(chapters.contains(QString::fromUtf8(chapter))) << chapter;
+    EXPECT_TRUE(help.windows().front()->browser()->toPlainText().contains(QStringLiteral("Zeitnahme")));
+    help.closeAll();
 }
 
 // Files that are no compiled help: the request does nothing and nothing crashes.
