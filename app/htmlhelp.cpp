@@ -15,6 +15,12 @@ HtmlHelp::HtmlHelp(const QString& libraryFileName)
 
 HtmlHelp::~HtmlHelp()
 {
+    // Widgets cannot outlive the application object: when closeAll was
+    // missed and the program-wide help dies after it, the windows are let go
+    // with the process instead of being destroyed.
+    if (!QCoreApplication::instance())
+        for (auto& window : m_windows)
+            (void)window.release();
     // Windows before the library: they still hold open files.
     m_windows.clear();
 }
