@@ -11,6 +11,7 @@ PACKAGES=(
     qt6-base-dev qt6-multimedia-dev libqt6test6 libqt6svg6
     libgtest-dev libgmock-dev
     libjpeg-dev
+    libchm1 libchm-dev fp-utils
     fonts-liberation
     xvfb xauth
 )

@@ -1,0 +1,126 @@
+#include "app/artwork.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+// A pylon standing on its base inside the given rectangle.
+void drawPylon(QPainter& p, const QRectF& r)
+{
+    const qreal baseH = r.height() * 0.14;
+    const QRectF base(r.left(), r.bottom() - baseH, r.width(), baseH);
+    const qreal coneBottom = base.top();
+    const qreal tipHalf = r.width() * 0.08;
+    const qreal footHalf = r.width() * 0.40;
+    const qreal cx = r.center().x();
+
+    QPainterPath cone;
+    cone.moveTo(cx - tipHalf, r.top());
+    cone.lineTo(cx + tipHalf, r.top());
+    cone.lineTo(cx + footHalf, coneBottom);
+    cone.lineTo(cx - footHalf, coneBottom);
+    cone.closeSubpath();
+
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 120, 0));
+    p.drawPath(cone);
+
+    // Two reflective stripes, clipped to the cone.
+    p.save();
+    p.setClipPath(cone);
+    p.setBrush(QColor(250, 250, 250));
+    const qreal h = coneBottom - r.top();
+    p.drawRect(QRectF(r.left(), r.top() + h * 0.30, r.width(), h * 0.14));
+    p.drawRect(QRectF(r.left(), r.top() + h * 0.62, r.width(), h * 0.14));
+    p.restore();
+
+    p.setBrush(QColor(60, 60, 60));
+    p.drawRoundedRect(base, baseH * 0.3, baseH * 0.3);
+}
+
+void drawFlag(QPainter& p, const QRectF& r, int columns, int rows)
+{
+    const qreal w = r.width() / columns;
+    const qreal h = r.height() / rows;
+    p.setPen(Qt::NoPen);
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < columns; ++x) {
+            p.setBrush((x + y) % 2 ? QColor(20, 20, 20) : QColor(245, 245, 245));
+            p.drawRect(QRectF(r.left() + x * w, r.top() + y * h, w, h));
+        }
+}
+
+QPixmap iconPixmap(int side)
+{
+    QPixmap pm(side, side);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawPylon(p, QRectF(side * 0.08, side * 0.04, side * 0.84, side * 0.92));
+    return pm;
+}
+
+} // namespace
+
+QPixmap paintInfoLogo(const QSize& size)
+{
+    QPixmap pm(size);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    QLinearGradient ground(0, 0, size.width(), size.height());
+    ground.setColorAt(0, QColor(0, 32, 96));
+    ground.setColorAt(1, QColor(0, 90, 170));
+    p.fillRect(pm.rect(), ground);
+
+    const int h = size.height();
+    drawPylon(p, QRectF(8, h * 0.12, h * 0.62, h * 0.76));
+
+    // A small flag on its pole beside the pylon.
+    const qreal poleX = 12 + h * 0.62;
+    p.setPen(QPen(QColor(220, 220, 220), 2));
+    p.drawLine(QPointF(poleX, h * 0.15), QPointF(poleX, h * 0.88));
+    drawFlag(p, QRectF(poleX + 1, h * 0.15, h * 0.50, h * 0.30), 5, 3);
+
+    QFont name(QStringLiteral("Arial"));
+    name.setPixelSize(int(h * 0.46));
+    name.setBold(true);
+    name.setItalic(true);
+    p.setFont(name);
+    p.setPen(QColor(255, 255, 255));
+    const QRectF textArea(poleX + h * 0.58, 0, size.width() - poleX - h * 0.58 - 6, h * 0.70);
+    p.drawText(textArea, Qt::AlignCenter, QStringLiteral("PYLONIX"));
+
+    QFont sub(QStringLiteral("Arial"));
+    sub.setPixelSize(int(h * 0.18));
+    p.setFont(sub);
+    p.setPen(QColor(255, 190, 120));
+    p.drawText(QRectF(textArea.left(), h * 0.64, textArea.width(), h * 0.28), Qt::AlignCenter,
+               QStringLiteral("Zeitnahme"));
+    return pm;
+}
+
+QIcon pylonixIcon()
+{
+    QIcon icon;
+    for (int side : {16, 32, 48, 64})
+        icon.addPixmap(iconPixmap(side));
+    return icon;
+}
+
+QIcon tickIcon()
+{
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0, 140, 0), 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath tick;
+    tick.moveTo(3, 11);
+    tick.lineTo(8, 16);
+    tick.lineTo(17, 4);
+    p.drawPath(tick);
+    return QIcon(pm);
+}
