@@ -64,8 +64,9 @@ bool ResultTable::isRowBlank(int row) const
 {
     if (row < 0 || row >= rows.size())
         return true;
-    for (const QString& text : rows[row]) {
-        if (!trimBlanks(text).isEmpty())
+    const QStringList& cells = rows[row];
+    for (int col = 0; col < qMin(int(cells.size()), int(ColOrder)); ++col) {
+        if (!trimBlanks(cells[col]).isEmpty())
             return false;
     }
     return true;

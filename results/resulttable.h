@@ -47,7 +47,10 @@ struct ResultTable {
     // The grid's row deletion: the last data row is emptied, never removed, so
     // a table always keeps its heading and one data row.
     void deleteRow(int row);
-    // True when the row's cells, joined and trimmed, are empty.
+    // True when the row's visible cells, joined and trimmed, are empty. The
+    // hidden order column does not count: ranking writes it into every row,
+    // and an emptied table must still read as one without results (and its
+    // empty first row must take the next car).
     bool isRowBlank(int row) const;
     // The table has results: more than one data row, or row 1 not blank.
     bool hasResults() const;
