@@ -1,0 +1,49 @@
+#pragma once
+
+#include "results/atomicwrite.h"
+#include "results/resulttable.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QString>
+#include <QVector>
+
+// The results text file of all classes, the daily backup and the proposed
+// save name. The text is UTF-8 with CR LF line ends; widths count characters.
+
+// One class page: its caption (the class name) and its table.
+struct ClassResults {
+    QString caption;
+    const ResultTable* table = nullptr;
+};
+
+// Field widths of columns 0 to 8; the hidden order column is never written.
+inline constexpr int kResultFieldWidths[9] = {5, 6, 10, 10, 10, 10, 10, 10, 7};
+
+// One line without its line end: each cell right-justified in its field; a
+// longer cell is written whole and pushes the rest of the line to the right.
+QString resultLine(const QStringList& cells);
+
+// Per class with results, in page order: "KLASSE: " and the caption, an empty
+// line, the heading row and every data row in the table's order, an empty
+// line. No class with results gives an empty text.
+QByteArray resultsText(const QVector<ClassResults>& classes);
+
+// Writes the results file through a temporary file that replaces the old one
+// only when complete; a failure leaves the old file and says why.
+WriteResult SaveResultsText(const QString& fileName, const QVector<ClassResults>& classes);
+
+// "Sicherung_yyyy-mm-dd.txt": one backup per calendar day.
+QString backupFileName(const QDate& date);
+
+// Rewrites the day's backup in `folder` (the program's start folder). The
+// caller stays silent on failure; the result is there for tests and logs.
+WriteResult writeBackup(const QDir& folder, const QDate& date, const QVector<ClassResults>& classes);
+
+// The proposed save name "yyyy-mm-dd_hh-mm" (24-hour clock).
+QString DateStampName(const QDateTime& now);
+
+// Empties columns 2 to 9 of every data row; places and start numbers stay.
+void clearResults(ResultTable& table);

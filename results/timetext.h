@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+// Time texts of the result tables and the time rows: "MM:SS,hh" with two
+// decimals (Acc 2), "MM:SS,t" with one (Acc 1), "MM:SS" with none (Acc 0).
+// The tables store times only as such texts, so entering and ranking read
+// them back into milliseconds.
+
+// Removes leading and trailing characters up to and including the blank
+// (control characters too), the way the tables' texts have always been
+// trimmed; a no-break space is kept.
+QString trimBlanks(const QString& text);
+
+// An optional sign followed by decimal digits, within 32 bits; nothing else.
+std::optional<qint32> readInteger(const QString& text);
+
+// Milliseconds to a time text; every division truncates and hours are dropped.
+QString MsToTimeText(qint64 ms, int acc);
+
+// A time text to milliseconds. With Acc 2 the text is right-aligned into
+// "00:00,00" (missing leading characters come from the pattern) and its
+// minutes, seconds and hundredths are read from fixed places; a part that does
+// not read adds nothing, so "Ausfall", "-" and any other non-time text read 0
+// and a text correct only at its end reads partly. With Acc 1 and 0 the same
+// reading runs against the layouts "00:00,0" (tenths) and "00:00", so each
+// accuracy reads its own row texts correctly.
+qint64 TimeTextToMs(const QString& text, int acc);
+
+// Sort key of a time text: 20 blank, 18 "-", 19 "Ausfall" in any letter case,
+// otherwise the length.
+int timeSortKey(const QString& text);
+
+// Orders time texts: by key, then character by character (a prefix first).
+// Negative, zero (identical texts only) or positive.
+int CompareTimes(const QString& s1, const QString& s2);
+
+// Blank after trimming, "-", or "Ausfall" in any letter case.
+bool IsNoTime(const QString& text);

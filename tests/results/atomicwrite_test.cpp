@@ -1,0 +1,97 @@
+#include "results/atomicwrite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+QStringList entries(const QTemporaryDir& dir)
+{
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+// Files may not grow beyond `bytes` while this lives; the signal the kernel
+// sends on reaching the limit is ignored, so writes fail with EFBIG instead.
+// Unlike a read-only folder this also binds root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    bool active() const { return m_active; }
+
+private:
+    struct rlimit m_old {};
+    void (*m_handler)(int) = nullptr;
+    bool m_active = false;
+};
+
+TEST(WriteFileAtomically, WritesAndReplaces)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    ASSERT_TRUE(writeFileAtomically(path, "first").ok);
+    EXPECT_EQ(readAll(path), QByteArray("first"));
+    ASSERT_TRUE(writeFileAtomically(path, "second, longer").ok);
+    EXPECT_EQ(readAll(path), QByteArray("second, longer"));
+    ASSERT_TRUE(writeFileAtomically(path, QByteArray()).ok);
+    EXPECT_EQ(readAll(path), QByteArray());
+    EXPECT_EQ(entries(dir), QStringList{QStringLiteral("a.txt")});
+}
+
+TEST(WriteFileAtomically, WriteCutShortKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    ASSERT_TRUE(writeFileAtomically(path, "the good old contents").ok);
+
+    WriteResult result;
+    {
+        FileSizeLimit limit(100);
+        ASSERT_TRUE(limit.active());
+        result = writeFileAtomically(path, QByteArray(5000, 'x'));
+    }
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(readAll(path), QByteArray("the good old contents"));
+    EXPECT_EQ(entries(dir), QStringList{QStringLiteral("a.txt")});
+}
+
+TEST(WriteFileAtomically, UnwritableTargetsReportAnError)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    WriteResult result = writeFileAtomically(dir.filePath(QStringLiteral("folder")), "x");
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+
+    result = writeFileAtomically(dir.filePath(QStringLiteral("missing/a.txt")), "x");
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.isEmpty());
+}
+
+}  // namespace

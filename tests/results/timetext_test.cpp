@@ -1,0 +1,201 @@
+#include "results/timetext.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ReadCase {
+    const char* text;
+    int acc;
+    qint64 expected;
+};
+
+class TimeTextToMsTest : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(TimeTextToMsTest, ReadsMilliseconds)
+{
+    const ReadCase& c = GetParam();
+    EXPECT_EQ(TimeTextToMs(QString::fromUtf8(c.text), c.acc), c.expected) << c.text << " acc " << c.acc;
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoDecimals, TimeTextToMsTest,
+    ::testing::Values(
+        ReadCase{"01:02,00", 2, 62000},
+        ReadCase{"00:59,50", 2, 59500},
+        ReadCase{"59:59,99", 2, 3599990},
+        ReadCase{"00:00,00", 2, 0},
+        ReadCase{"1:02,05", 2, 62050},     // a missing leading digit comes from the pattern
+        ReadCase{"", 2, 0},                // the pattern itself
+        ReadCase{"Ausfall", 2, 0},
+        ReadCase{"-", 2, 0},
+        ReadCase{"xx:05,00", 2, 5000},     // correct only at its end: reads partly
+        ReadCase{"01:xx,25", 2, 60250},
+        ReadCase{"12:34,5", 2, 60000},     // a one-decimal text lands in the wrong places
+        ReadCase{"100:00,00", 2, 600000}));
+
+INSTANTIATE_TEST_SUITE_P(OneDecimal, TimeTextToMsTest,
+    ::testing::Values(
+        ReadCase{"01:02,5", 1, 62500},
+        ReadCase{"00:59,4", 1, 59400},
+        ReadCase{"00:00,0", 1, 0},
+        ReadCase{"1:02,5", 1, 62500},
+        ReadCase{"01:02,50", 1, 62500},    // a two-decimal text reads its tenths
+        ReadCase{"Ausfall", 1, 0},
+        ReadCase{"-", 1, 0},
+        ReadCase{"", 1, 0}));
+
+INSTANTIATE_TEST_SUITE_P(NoDecimals, TimeTextToMsTest,
+    ::testing::Values(
+        ReadCase{"01:02", 0, 62000},
+        ReadCase{"59:59", 0, 3599000},
+        ReadCase{"1:02", 0, 62000},
+        ReadCase{"00:59,50", 0, 59000},
+        ReadCase{"Ausfall", 0, 0},
+        ReadCase{"-", 0, 0},
+        ReadCase{"", 0, 0}));
+
+struct WriteCase {
+    qint64 ms;
+    int acc;
+    const char* expected;
+};
+
+class MsToTimeTextTest : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(MsToTimeTextTest, WritesText)
+{
+    const WriteCase& c = GetParam();
+    EXPECT_EQ(MsToTimeText(c.ms, c.acc).toStdString(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MsToTimeTextTest,
+    ::testing::Values(
+        WriteCase{62000, 2, "01:02,00"},
+        WriteCase{59500, 2, "00:59,50"},
+        WriteCase{63750, 2, "01:03,75"},
+        WriteCase{60050, 2, "01:00,05"},
+        WriteCase{9, 2, "00:00,00"},              // truncates to hundredths
+        WriteCase{3600000, 2, "00:00,00"},        // hours are dropped
+        WriteCase{5'000'000'000, 2, "53:20,00"},  // beyond 32 bits
+        WriteCase{59999, 1, "00:59,9"},
+        WriteCase{62550, 0, "01:02"}));
+
+TEST(TimeTextRoundTrip, EveryAccuracyReadsItsOwnText)
+{
+    for (int acc = 0; acc <= 2; ++acc) {
+        const qint64 step = acc == 2 ? 10 : (acc == 1 ? 100 : 1000);
+        for (qint64 ms = 0; ms < 3600000; ms += 7 * step + step / 10 * 3) {
+            const qint64 truncated = ms / step * step;
+            ASSERT_EQ(TimeTextToMs(MsToTimeText(ms, acc), acc), truncated) << ms << " acc " << acc;
+        }
+    }
+}
+
+struct CompareCase {
+    const char* s1;
+    const char* s2;
+    int sign;
+};
+
+class CompareTimesTest : public ::testing::TestWithParam<CompareCase> {};
+
+TEST_P(CompareTimesTest, OrdersTexts)
+{
+    const CompareCase& c = GetParam();
+    const QString s1 = QString::fromUtf8(c.s1);
+    const QString s2 = QString::fromUtf8(c.s2);
+    const int forward = CompareTimes(s1, s2);
+    const int backward = CompareTimes(s2, s1);
+    EXPECT_EQ((forward > 0) - (forward < 0), c.sign) << c.s1 << " / " << c.s2;
+    EXPECT_EQ((backward > 0) - (backward < 0), -c.sign) << c.s2 << " / " << c.s1;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CompareTimesTest,
+    ::testing::Values(
+        CompareCase{"00:59,50", "01:00,00", -1},
+        CompareCase{"01:00,00", "01:00,00", 0},
+        CompareCase{"00:59,51", "00:59,50", 1},
+        CompareCase{"9:59,99", "10:00,00", -1},   // shorter sorts first
+        CompareCase{"59:59,99", "-", -1},         // every time before "-"
+        CompareCase{"-", "Ausfall", -1},
+        CompareCase{"AUSFALL", "", -1},           // "Ausfall" in any case before empty
+        CompareCase{"Ausfall", "   ", -1},
+        CompareCase{"ausfall", "Ausfall", 1},     // same key: by character, never 0
+        CompareCase{"  ", "", 1},                 // both blank: a prefix sorts first
+        CompareCase{"abcdefghijklmnopqrs", "-", 1}));  // a 19-character text sorts by its length
+
+TEST(CompareTimes, ReturnsTheCharacterDifference)
+{
+    EXPECT_EQ(CompareTimes(QStringLiteral("00:59,57"), QStringLiteral("00:59,50")), 7);
+    EXPECT_EQ(CompareTimes(QStringLiteral("01:00,00"), QStringLiteral("-")), -1);
+    EXPECT_EQ(CompareTimes(QStringLiteral(""), QStringLiteral("Ausfall")), 1);
+}
+
+struct NoTimeCase {
+    const char* text;
+    bool expected;
+};
+
+class IsNoTimeTest : public ::testing::TestWithParam<NoTimeCase> {};
+
+TEST_P(IsNoTimeTest, Classifies)
+{
+    EXPECT_EQ(IsNoTime(QString::fromUtf8(GetParam().text)), GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, IsNoTimeTest,
+    ::testing::Values(
+        NoTimeCase{"", true},
+        NoTimeCase{"   ", true},
+        NoTimeCase{"\t", true},
+        NoTimeCase{"-", true},
+        NoTimeCase{"Ausfall", true},
+        NoTimeCase{"AUSFALL", true},
+        NoTimeCase{"00:00,00", false},
+        NoTimeCase{"01:02,5", false},
+        NoTimeCase{"--", false},
+        NoTimeCase{"Ausfal", false},
+        NoTimeCase{"a text of twenty chr", false}));
+
+struct IntegerCase {
+    const char* text;
+    bool ok;
+    qint32 value;
+};
+
+class ReadIntegerTest : public ::testing::TestWithParam<IntegerCase> {};
+
+TEST_P(ReadIntegerTest, Reads)
+{
+    const IntegerCase& c = GetParam();
+    const std::optional<qint32> value = readInteger(QString::fromUtf8(c.text));
+    ASSERT_EQ(value.has_value(), c.ok) << c.text;
+    if (c.ok) {
+        EXPECT_EQ(*value, c.value);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ReadIntegerTest,
+    ::testing::Values(
+        IntegerCase{"850", true, 850},
+        IntegerCase{"+900", true, 900},
+        IntegerCase{"-12", true, -12},
+        IntegerCase{"007", true, 7},
+        IntegerCase{"2147483647", true, 2147483647},
+        IntegerCase{"-2147483648", true, -2147483647 - 1},
+        IntegerCase{"2147483648", false, 0},
+        IntegerCase{"99999999999999999999", false, 0},
+        IntegerCase{"", false, 0},
+        IntegerCase{"-", false, 0},
+        IntegerCase{"12x", false, 0},
+        IntegerCase{"1 2", false, 0},
+        IntegerCase{"x", false, 0}));
+
+TEST(TrimBlanks, RemovesBlanksAndControlsOnly)
+{
+    EXPECT_EQ(trimBlanks(QStringLiteral(" \t Gruppe A \r")), QStringLiteral("Gruppe A"));
+    EXPECT_EQ(trimBlanks(QStringLiteral("   ")), QString());
+    EXPECT_EQ(trimBlanks(QString(QChar(0xA0)) + QStringLiteral("x")), QString(QChar(0xA0)) + QStringLiteral("x"));
+}
+
+}  // namespace
