@@ -1,7 +1,10 @@
 #include "app/formmain.h"
 
 #include "app/fdlgyesno.h"
+#include "app/forminfo.h"
 #include "app/frame1.h"
+#include "app/htmlhelp.h"
+#include "app/jpegimage.h"
 #include "controls/bitbtnwithcolor.h"
 #include "controls/tag.h"
 #include "platform/settingsstore.h"
@@ -129,6 +132,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
                                  ? QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()
                                  : m_options.settingsBaseName;
     m_store = std::make_unique<platform::SettingsStore>(baseName, m_options.configRoot);
+    m_helpFile = QDir(m_programDir).filePath(baseName + QStringLiteral(".chm"));
 
     const QString title = QApplication::applicationName().isEmpty() ? QStringLiteral("Pylonix")
                                                                     : QApplication::applicationName();
@@ -147,10 +151,14 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     buildCalendar();
     resize(kWindowWidth, kInitialHeight);
     readSettingsIntoHomes();
+    loadLogo();
+    sbCLS->setToolTip(QStringLiteral("[Strg+X] Ergebnisse löschen"));
+    sbExcel->setToolTip(QStringLiteral("[Strg+E] Ergebnisse öffnen"));
 
     bRESET->setText(QStringLiteral("NÄCHSTEN"));
     for (TBitBtnWithColor* button : {bSTOP, bLAP, bRESET, bEintragen})
         button->setColor(clBtnFace);
+    bHelp->setEnabled(QFileInfo::exists(m_helpFile));
     lookUpSound();
     ApplyAccuracy(m_acc);
     ApplyDisplayColors();
@@ -638,6 +646,11 @@ void TFormMain::buildMenu()
     connect(mAbort, &QAction::triggered, this, &TFormMain::mAbortClick);
     connect(mStop, &QAction::triggered, this, &TFormMain::mStopClick);
     connect(mReset, &QAction::triggered, this, [this] { sbNextClick(mReset); });
+    connect(Info1, &QAction::triggered, this, &TFormMain::bInfoClick);
+    connect(mHilfe, &QAction::triggered, this, &TFormMain::bHelpClick);
+    connect(Hilfe1, &QAction::triggered, this, &TFormMain::bHelpClick);
+    connect(bInfo, &QToolButton::clicked, this, &TFormMain::bInfoClick);
+    connect(bHelp, &QToolButton::clicked, this, &TFormMain::bHelpClick);
 
     m_clock = new QTimer(this);
     m_clock->setObjectName(QStringLiteral("Clock"));
@@ -967,6 +980,33 @@ void TFormMain::setDisplayColors(TColor c1, TColor c2, TColor c3)
 TFrame1* TFormMain::row(int number) const
 {
     return number >= 1 && number <= kRows ? m_rows[number] : nullptr;
+}
+
+// ---------------------------------------------------------------- logo, help, information
+
+void TFormMain::loadLogo()
+{
+    // A missing or damaged logo just leaves the hint that says what to put there.
+    const auto image = loadJpegFile(QDir(m_programDir).filePath(QStringLiteral("Logo.jpg")));
+    if (!image)
+        return;
+    const QPixmap pixmap = QPixmap::fromImage(*image).scaled(Logo->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    Logo->setPixmap(pixmap);
+    Logo->setToolTip(QString());
+    m_logoLoaded = true;
+}
+
+void TFormMain::bInfoClick()
+{
+    if (!m_formInfo)
+        m_formInfo = new TFormInfo(this);
+    m_formInfo->exec();
+}
+
+void TFormMain::bHelpClick()
+{
+    // Without the help file (or the help library) the request does nothing.
+    HtmlHelp::instance().showTableOfContents(m_helpFile);
 }
 
 // ---------------------------------------------------------------- date panel

@@ -30,6 +30,7 @@ class TBitBtnWithColor;
 class TDigit;
 class TFrame1;
 class THighResTimer;
+class TFormInfo;
 
 // What a test or a benchmark may replace; the program uses the defaults.
 struct FormMainOptions {
@@ -75,6 +76,13 @@ public:
     void sbNextClick(QObject* sender);
     void ClockTimer();
     void TimerDateTimer();
+    void bInfoClick();
+    void bHelpClick();
+    // The information window main() created; without one the window makes
+    // its own on first use.
+    void setInfoWindow(TFormInfo* info) { m_formInfo = info; }
+    QString helpFile() const { return m_helpFile; }
+    bool logoLoaded() const { return m_logoLoaded; }
     void PanelDateClick();
     void Label15Click();
 
@@ -126,6 +134,7 @@ private:
     void createRows();
     void lookUpSound();
     void readSettingsIntoHomes();
+    void loadLogo();
 
     bool ask(const QString& question);
     void beep();
@@ -144,6 +153,9 @@ private:
     std::unique_ptr<THighResTimer> m_highResTimer;
     std::unique_ptr<TBeeper> m_beeper;
     QString m_programDir;
+    QString m_helpFile;
+    bool m_logoLoaded = false;
+    TFormInfo* m_formInfo = nullptr;
 
     // Clock state.
     qint64 m_raceStartTick = 0;
