@@ -16,7 +16,7 @@ namespace platform {
 // a wait jumps to the next scripted change and `now()` becomes its tick, so a
 // tick source reading now() sees exactly the scripted ticks. With the
 // monotonic clock, changes happen when CLOCK_MONOTONIC reaches their tick.
-class SimulatedSerialDevice final : public SerialDevice {
+class SimulatedSerialDevice : public SerialDevice {
 public:
     enum class Clock { Virtual, Monotonic };
 
