@@ -236,6 +236,9 @@ int SimulatedSerialDevice::pause(qint64 nanoseconds)
     m_changed.wait(lock, [this] { return m_interrupted || !m_script.empty(); });
     if (takeInterrupt())
         return EINTR;
+    // Polls in which nothing can change are skipped in one step.
+    if (!m_script.empty() && m_script.front().tick - m_now > nanoseconds)
+        m_now += (m_script.front().tick - m_now - 1) / nanoseconds * nanoseconds;
     m_now += nanoseconds;
     while (!m_script.empty() && m_script.front().tick <= m_now) {
         apply(m_script.front());

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <pthread.h>
+#include <sched.h>
 
 TComThread::TComThread(platform::SerialDevice& device, int lines, std::function<qint64()> tickSource,
                        Callbacks callbacks, qint64 pollInterval)
@@ -22,6 +24,13 @@ TComThread::~TComThread()
 
 void TComThread::run()
 {
+    // The worker only sleeps and hands edges on, so a real-time priority
+    // costs nothing and keeps a busy machine from delaying the tick it reads.
+    // Where it is not permitted the worker runs at normal priority.
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 9;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+
     int error = 0;
     if (m_lines == 0) {
         // Nothing to watch: the worker only waits to be stopped.
