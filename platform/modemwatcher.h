@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/serialdevice.h"
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace platform {
+
+// One change of a modem-status input as the watcher saw it.
+struct ModemChange {
+    int line = 0;     // TIOCM_RNG, TIOCM_CTS, TIOCM_DSR or TIOCM_CD
+    bool on = false;  // level after the change
+    qint64 tick = 0;  // tick read the moment the change was seen
+};
+
+enum class WatchMode { Waiting, Polling };
+
+// Watches the modem-status inputs of an open device and reports every edge.
+//
+// Normally it sleeps in waitForChange (TIOCMIWAIT). That call only notices
+// edges that happen while it sleeps, so before every wait the interrupt
+// counters (TIOCGICOUNT) are compared with the last ones seen: an edge that
+// came while the previous one was being handed on is reported at once
+// instead of being lost, and several edges within one wake-up are all
+// reported, in order, ending at the level read from the lines. Drivers that
+// cannot wait (ENOTTY or EINVAL: cp210x, ptys) are polled instead, every
+// pollInterval. Only the window of a few instructions between the counter
+// check and the kernel's own snapshot at the start of TIOCMIWAIT remains;
+// an edge inside it is seen late (with the next edge), not lost.
+class ModemWatcher {
+public:
+    static constexpr qint64 kDefaultPollInterval = 500'000;  // 0.5 ms in ns
+
+    ModemWatcher(SerialDevice& device, int lines, std::function<qint64()> tickSource,
+                 qint64 pollInterval = kDefaultPollInterval);
+
+    // Blocks until at least one change was seen (0), `stop` became true
+    // (ECANCELED) or the device failed (its errno; EIO when it has gone).
+    // Changes are appended in the order they happened, rings first, then
+    // CTS, DSR and carrier, as one wake-up dispatches them.
+    int next(std::vector<ModemChange>& changes, const std::atomic<bool>& stop);
+
+    WatchMode mode() const { return m_mode.load(std::memory_order_relaxed); }
+
+private:
+    int readState(ModemCounters& counters, int& lines);
+    // Compares the current state with the last one; reads the tick when
+    // there is a change and no tick was read yet.
+    int collect(std::optional<qint64>& tick, std::vector<ModemChange>& changes);
+
+    SerialDevice& m_device;
+    int m_watched = 0;
+    std::function<qint64()> m_ticks;
+    qint64 m_pollInterval = kDefaultPollInterval;
+    std::atomic<WatchMode> m_mode{WatchMode::Waiting};
+    bool m_started = false;
+    bool m_haveCounters = false;
+    ModemCounters m_counters;
+    int m_lines = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/serialdevice.h"
+
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <pthread.h>
+
+namespace platform {
+
+class TtyDevice;
+
+struct TtyOpenResult {
+    std::unique_ptr<TtyDevice> device;  // null on failure
+    int error = 0;
+};
+
+// A serial terminal (/dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM*, or a pty in
+// tests) opened for modem-line watching.
+//
+// Exclusive use: TIOCEXCL keeps other programs out (root is exempt from it),
+// and an advisory flock() also keeps out a second copy of this program even
+// when it runs as root.
+//
+// Waking the worker: TIOCMIWAIT sleeps in the kernel and only a signal gets
+// it out, so the waiting thread is sent SIGRTMIN+2 whose handler does nothing
+// and is installed without SA_RESTART; the ioctl then fails with EINTR.
+class TtyDevice final : public SerialDevice {
+public:
+    static TtyOpenResult open(const QString& path);
+    ~TtyDevice() override;
+
+    TtyDevice(const TtyDevice&) = delete;
+    TtyDevice& operator=(const TtyDevice&) = delete;
+
+    int applySettings(const LineSettings& settings) override;
+    int waitForChange(int lines) override;
+    int readCounters(ModemCounters& counters) override;
+    int readLines(int& lines) override;
+    int pause(qint64 nanoseconds) override;
+    void interrupt() override;
+    void purge() override;
+
+    int fileDescriptor() const { return m_fd; }
+
+    // The signal used to wake a thread blocked in waitForChange.
+    static int wakeSignal();
+
+private:
+    explicit TtyDevice(int fd);
+    void noteWaiter();
+
+    int m_fd = -1;
+    std::atomic<bool> m_hasWaiter{false};
+    pthread_t m_waiter{};
+};
+
+// Sets a speed that has no Bxxx constant (14400, 56000, 128000, 256000 or
+// any user speed) through termios2; 0 or errno.
+int setCustomSpeed(int fd, int baudRate);
+
+}  // namespace platform

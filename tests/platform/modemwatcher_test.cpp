@@ -1,0 +1,198 @@
+#include "platform/modemwatcher.h"
+
+#include "platform/simulatedserialdevice.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+
+namespace {
+
+using platform::ModemChange;
+using platform::SimulatedSerialDevice;
+
+constexpr qint64 kMs = 1'000'000;  // ticks per millisecond (ns ticks)
+
+class ModemWatcherTest : public ::testing::Test {
+protected:
+    platform::ModemWatcher watcher(int lines = TIOCM_DSR, qint64 pollInterval = 500'000)
+    {
+        return platform::ModemWatcher(m_device, lines, [this] { return m_device.now(); }, pollInterval);
+    }
+    int next(platform::ModemWatcher& w)
+    {
+        m_changes.clear();
+        return w.next(m_changes, m_stop);
+    }
+
+    SimulatedSerialDevice m_device;
+    std::vector<ModemChange> m_changes;
+    std::atomic<bool> m_stop{false};
+};
+
+TEST_F(ModemWatcherTest, ReportsEachEdgeWithTheTickItWasSeenAt)
+{
+    m_device.scheduleLines(10 * kMs, TIOCM_DSR);
+    m_device.scheduleLines(25 * kMs, 0);
+    m_device.scheduleLines(40 * kMs, TIOCM_DSR);
+    auto w = watcher();
+    const std::vector<std::pair<bool, qint64>> expected = {{true, 10 * kMs}, {false, 25 * kMs}, {true, 40 * kMs}};
+    for (const auto& [on, tick] : expected) {
+        ASSERT_EQ(next(w), 0);
+        ASSERT_EQ(m_changes.size(), 1u);
+        EXPECT_EQ(m_changes[0].line, TIOCM_DSR);
+        EXPECT_EQ(m_changes[0].on, on);
+        EXPECT_EQ(m_changes[0].tick, tick);
+    }
+    EXPECT_EQ(w.mode(), platform::WatchMode::Waiting);
+    EXPECT_EQ(m_device.pauseCalls(), 0);
+}
+
+TEST_F(ModemWatcherTest, AnEdgeBetweenTwoWaitsIsNotLost)
+{
+    m_device.scheduleLines(10 * kMs, TIOCM_DSR);
+    auto w = watcher();
+    ASSERT_EQ(next(w), 0);
+    const int waits = m_device.waitCalls();
+
+    // The beam clears while the watcher is away handing on the first edge;
+    // a wait would never see it.
+    m_device.applyLinesNow(12 * kMs, 0);
+    ASSERT_EQ(next(w), 0);
+    ASSERT_EQ(m_changes.size(), 1u);
+    EXPECT_FALSE(m_changes[0].on);
+    EXPECT_EQ(m_changes[0].tick, 12 * kMs);
+    EXPECT_EQ(m_device.waitCalls(), waits);  // found without waiting
+}
+
+TEST_F(ModemWatcherTest, SeveralEdgesSinceTheLastLookAreAllReportedInOrder)
+{
+    m_device.scheduleLines(5 * kMs, TIOCM_DSR);
+    auto w = watcher();
+    ASSERT_EQ(next(w), 0);
+    // A chattering contact: three edges before the watcher looks again.
+    m_device.applyLinesNow(7 * kMs, 0);
+    m_device.applyLinesNow(8 * kMs, TIOCM_DSR);
+    m_device.applyLinesNow(9 * kMs, 0);
+    ASSERT_EQ(next(w), 0);
+    ASSERT_EQ(m_changes.size(), 3u);
+    EXPECT_FALSE(m_changes[0].on);
+    EXPECT_TRUE(m_changes[1].on);
+    EXPECT_FALSE(m_changes[2].on);
+    // One look, one tick for all of them.
+    EXPECT_EQ(m_changes[0].tick, 9 * kMs);
+    EXPECT_EQ(m_changes[2].tick, 9 * kMs);
+}
+
+TEST_F(ModemWatcherTest, OneWakeUpDispatchesRingThenCtsThenDsrThenCarrier)
+{
+    auto w = watcher(TIOCM_RNG | TIOCM_CTS | TIOCM_DSR | TIOCM_CD);
+    m_device.scheduleLines(1 * kMs, TIOCM_DSR);
+    ASSERT_EQ(next(w), 0);
+    m_device.applyLinesNow(2 * kMs, TIOCM_CD | TIOCM_CTS | TIOCM_RNG);
+    ASSERT_EQ(next(w), 0);
+    ASSERT_EQ(m_changes.size(), 4u);
+    EXPECT_EQ(m_changes[0].line, TIOCM_RNG);
+    EXPECT_EQ(m_changes[1].line, TIOCM_CTS);
+    EXPECT_EQ(m_changes[2].line, TIOCM_DSR);
+    EXPECT_EQ(m_changes[3].line, TIOCM_CD);
+}
+
+TEST_F(ModemWatcherTest, UnwatchedLinesAreIgnored)
+{
+    auto w = watcher(TIOCM_DSR);
+    m_device.scheduleLines(1 * kMs, TIOCM_CTS);
+    m_device.scheduleLines(2 * kMs, TIOCM_CTS | TIOCM_DSR);
+    ASSERT_EQ(next(w), 0);
+    ASSERT_EQ(m_changes.size(), 1u);
+    EXPECT_EQ(m_changes[0].line, TIOCM_DSR);
+    EXPECT_EQ(m_changes[0].tick, 2 * kMs);
+}
+
+TEST_F(ModemWatcherTest, DeviceGoneEndsWithEio)
+{
+    m_device.scheduleLines(1 * kMs, TIOCM_DSR);
+    m_device.scheduleDisappearance(3 * kMs);
+    auto w = watcher();
+    ASSERT_EQ(next(w), 0);
+    EXPECT_EQ(next(w), EIO);
+    EXPECT_EQ(next(w), EIO);  // and stays so, without waiting
+}
+
+TEST_F(ModemWatcherTest, StopRequestEndsWithECanceled)
+{
+    auto w = watcher();
+    m_stop = true;
+    EXPECT_EQ(next(w), ECANCELED);
+    m_stop = false;
+    m_device.interrupt();  // as the stop of the worker does while it waits
+    m_stop = true;
+    EXPECT_EQ(next(w), ECANCELED);
+}
+
+TEST_F(ModemWatcherTest, NoModemLinesAtAllIsAnError)
+{
+    m_device.setCapabilities({false, false, false});
+    auto w = watcher();
+    EXPECT_EQ(next(w), ENOTTY);
+}
+
+// Drivers that lack some of the calls: the watcher must still see every
+// edge, and a polled edge is seen at most one poll interval late.
+struct CapabilityCase {
+    bool modemWait;
+    bool counters;
+    platform::WatchMode mode;
+    qint64 pollInterval;
+};
+
+class ModemWatcherFallback : public ModemWatcherTest, public ::testing::WithParamInterface<CapabilityCase> {};
+
+TEST_P(ModemWatcherFallback, SeesEveryEdgeWithinOnePollInterval)
+{
+    const CapabilityCase& c = GetParam();
+    m_device.setCapabilities({c.modemWait, c.counters, true});
+    // Without counters a pulse shorter than the poll interval can slip
+    // through, so these edges lie at least one interval apart.
+    const std::vector<qint64> ticks = {3 * kMs + 123, 4 * kMs + 200'000, 9 * kMs + 999'999, 20 * kMs};
+    int lines = 0;
+    for (const qint64 tick : ticks) {
+        lines ^= TIOCM_DSR;
+        m_device.scheduleLines(tick, lines);
+    }
+    auto w = watcher(TIOCM_DSR, c.pollInterval);
+    bool level = false;
+    for (const qint64 tick : ticks) {
+        ASSERT_EQ(next(w), 0);
+        ASSERT_EQ(m_changes.size(), 1u);
+        level = !level;
+        EXPECT_EQ(m_changes[0].on, level);
+        EXPECT_GE(m_changes[0].tick, tick);
+        EXPECT_LE(m_changes[0].tick - tick, c.mode == platform::WatchMode::Waiting ? 0 : c.pollInterval);
+    }
+    EXPECT_EQ(w.mode(), c.mode);
+    EXPECT_EQ(m_device.pauseCalls() > 0, c.mode == platform::WatchMode::Polling);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ModemWatcherFallback,
+    ::testing::Values(
+        CapabilityCase{true, true, platform::WatchMode::Waiting, 500'000},
+        CapabilityCase{true, false, platform::WatchMode::Waiting, 500'000},
+        CapabilityCase{false, true, platform::WatchMode::Polling, 500'000},
+        CapabilityCase{false, false, platform::WatchMode::Polling, 500'000},
+        CapabilityCase{false, false, platform::WatchMode::Polling, 1'000'000}));
+
+TEST_F(ModemWatcherTest, PollingWithCountersCatchesAPulseShorterThanThePoll)
+{
+    m_device.setCapabilities({false, true, true});
+    auto w = watcher(TIOCM_DSR, 1'000'000);
+    // On and off again within 0.2 ms, between two polls.
+    m_device.scheduleLines(2 * kMs + 100'000, TIOCM_DSR);
+    m_device.scheduleLines(2 * kMs + 300'000, 0);
+    ASSERT_EQ(next(w), 0);
+    ASSERT_EQ(m_changes.size(), 2u);
+    EXPECT_TRUE(m_changes[0].on);
+    EXPECT_FALSE(m_changes[1].on);
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/modemwatcher.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace platform {
+class SerialDevice;
+}
+
+// The worker thread of TComPort: waits for modem-line changes and hands
+// each batch on at once, with the ticks read when the changes were seen. It
+// never waits for its receiver; the callbacks run on the worker thread and
+// must only post.
+class TComThread {
+public:
+    struct Callbacks {
+        std::function<void(const std::vector<platform::ModemChange>&)> changes;
+        // The device failed and the worker has ended; the errno value.
+        std::function<void(int error)> failed;
+    };
+
+    TComThread(platform::SerialDevice& device, int lines, std::function<qint64()> tickSource,
+               Callbacks callbacks, qint64 pollInterval = platform::ModemWatcher::kDefaultPollInterval);
+    // Stops the worker and waits for it.
+    ~TComThread();
+
+    TComThread(const TComThread&) = delete;
+    TComThread& operator=(const TComThread&) = delete;
+
+    // Asks the worker to end, wakes it until it does, and joins it.
+    void stop();
+
+    bool finished() const;
+    platform::WatchMode mode() const { return m_watcher.mode(); }
+
+private:
+    void run();
+
+    platform::SerialDevice& m_device;
+    int m_lines = 0;
+    platform::ModemWatcher m_watcher;
+    Callbacks m_callbacks;
+    std::atomic<bool> m_stop{false};
+    mutable std::mutex m_mutex;
+    std::condition_variable m_ended;
+    bool m_finished = false;
+    std::thread m_thread;
+};
