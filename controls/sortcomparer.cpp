@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
+#include <charconv>
 
 namespace {
 bool isDigit(QChar c)
@@ -79,6 +80,12 @@ std::optional<QDate> parseDate(const QString& text, const QLocale& locale)
 
 QString TSortComparer::asciiLower(const QString& s)
 {
+    // Most texts (times, numbers) have no capital: share them, do not copy.
+    const bool hasCapital = std::any_of(s.cbegin(), s.cend(), [](QChar c) {
+        return c >= QLatin1Char('A') && c <= QLatin1Char('Z');
+    });
+    if (!hasCapital)
+        return s;
     QString out = s;
     for (QChar& c : out)
         if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
@@ -95,6 +102,27 @@ int TSortComparer::compareBytes(const QByteArray& a, const QByteArray& b)
             return d;
     }
     return int(a.size()) - int(b.size());
+}
+
+int TSortComparer::compareText(const QString& a, const QString& b)
+{
+    // UTF-16 unit order equals UTF-8 byte order except that surrogates
+    // (U+D800–U+DFFF) must rank above U+E000–U+FFFF; the shift fixes that.
+    auto rank = [](char16_t u) {
+        if (u >= 0xD800 && u <= 0xDFFF)
+            return int(u) + 0x2000;
+        if (u >= 0xE000)
+            return int(u) - 0x800;
+        return int(u);
+    };
+    const qsizetype n = std::min(a.size(), b.size());
+    const QChar* pa = a.constData();
+    const QChar* pb = b.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (pa[i] != pb[i])
+            return rank(pa[i].unicode()) < rank(pb[i].unicode()) ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
 int TSortComparer::compareBytes(const QString& a, const QString& b)
@@ -147,13 +175,53 @@ int TSortComparer::compareNumericExtended(const QString& s1, const QString& s2)
     return compareBytes(t1, t2) < 0 ? -1 : 1;
 }
 
+QLocale TSortComparer::numberLocale()
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    return locale;
+}
+
 std::optional<double> TSortComparer::toNumber(const QString& s)
+{
+    return toNumber(s, numberLocale());
+}
+
+std::optional<double> TSortComparer::toNumber(const QString& s, const QLocale& locale)
 {
     const QString t = s.trimmed();
     if (t.isEmpty())
         return std::nullopt;
-    QLocale locale;
-    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    // Plain numbers (sign, digits, one decimal separator) are read directly:
+    // asking the locale for every cell of a long column costs more than the sort.
+    const QString point = locale.decimalPoint();
+    if (point.size() == 1 && t.size() < 64) {
+        char buffer[64];
+        int n = 0;
+        bool plain = true, digits = false, seenPoint = false;
+        for (int i = 0; i < t.size() && plain; ++i) {
+            const QChar c = t.at(i);
+            if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+                buffer[n++] = char(c.unicode());
+                digits = true;
+            } else if (c == point.at(0) && !seenPoint) {
+                buffer[n++] = '.';
+                seenPoint = true;
+            } else if (i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+'))) {
+                buffer[n++] = char(c.unicode());
+            } else {
+                plain = false;
+            }
+        }
+        if (plain && digits) {
+            // from_chars ignores the C library's locale; '+' is ours to skip.
+            const char* first = buffer[0] == '+' ? buffer + 1 : buffer;
+            double value = 0;
+            const auto [end, error] = std::from_chars(first, buffer + n, value);
+            if (error == std::errc() && end == buffer + n)
+                return value;
+        }
+    }
     bool ok = false;
     const double v = locale.toDouble(t, &ok);
     if (!ok)
@@ -222,8 +290,9 @@ std::optional<double> TSortComparer::toDateTime(const QString& s)
 TSortStyle TSortComparer::detectStyle(const QStringList& texts)
 {
     bool numeric = true, dateTime = true, time = true;
+    const QLocale locale = numberLocale();
     for (const QString& text : texts) {
-        if (numeric && !toNumber(text))
+        if (numeric && !toNumber(text, locale))
             numeric = false;
         if (time && !toTime(text))
             time = false;

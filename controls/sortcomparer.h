@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QLocale>
 #include <QStringList>
 #include <optional>
 
@@ -17,6 +18,8 @@ public:
     // Unsigned byte order of the UTF-8 texts; a prefix sorts first.
     static int compareBytes(const QString& a, const QString& b);
     static int compareBytes(const QByteArray& a, const QByteArray& b);
+    // The same order (sign only) straight on the UTF-16 text, without converting.
+    static int compareText(const QString& a, const QString& b);
     // Numbers inside text ("Run 9" before "Run 10"); an empty text sorts
     // before a non-empty one and two empty texts are equal.
     static int compareNumericExtended(const QString& s1, const QString& s2);
@@ -24,6 +27,9 @@ public:
     static QString asciiLower(const QString& s);
 
     static std::optional<double> toNumber(const QString& s);
+    // The same with a prepared locale (RejectGroupSeparator set): cheaper in loops.
+    static std::optional<double> toNumber(const QString& s, const QLocale& locale);
+    static QLocale numberLocale();
     // Date-time as days since 1899-12-30 with the time as fraction, so a
     // bare time of day converts as well as a full date.
     static std::optional<double> toDateTime(const QString& s);

@@ -171,20 +171,19 @@ void TSortGrid::sortPass(TSortedList& entries, TSortStyle style)
 {
     // Conversions are made once per entry rather than once per comparison.
     struct Prepared {
-        QByteArray bytes;
         double number = 0;
         bool converted = false;
     };
     const bool caseSensitive = SortOptions.SortCaseSensitive;
     std::vector<Prepared> prepared(entries.size());
+    const QLocale locale = TSortComparer::numberLocale();
     for (TSortedListEntry& e : entries) {
         if (!caseSensitive)
             e.Str = TSortComparer::asciiLower(e.Str);
         Prepared& p = prepared[std::size_t(e.RowNum - 1)];
-        p.bytes = e.Str.toUtf8();
         std::optional<double> value;
         if (style == ssNumeric)
-            value = TSortComparer::toNumber(e.Str);
+            value = TSortComparer::toNumber(e.Str, locale);
         else if (style == ssDateTime)
             value = TSortComparer::toDateTime(e.Str);
         else if (style == ssTime) {
@@ -206,17 +205,17 @@ void TSortGrid::sortPass(TSortedList& entries, TSortStyle style)
         case ssDateTime:
         case ssTime:
             r = (pa.converted && pb.converted) ? sign(pa.number - pb.number)
-                                               : TSortComparer::compareBytes(pa.bytes, pb.bytes);
+                                               : TSortComparer::compareText(a.Str, b.Str);
             break;
         case ssNumericExtended:
             r = TSortComparer::compareNumericExtended(a.Str, b.Str);
             break;
         case ssCustom:
             // Without a comparison the texts decide, rather than nothing at all.
-            r = custom ? custom(a.Str, b.Str) : TSortComparer::compareBytes(pa.bytes, pb.bytes);
+            r = custom ? custom(a.Str, b.Str) : TSortComparer::compareText(a.Str, b.Str);
             break;
         default:
-            r = TSortComparer::compareBytes(pa.bytes, pb.bytes);
+            r = TSortComparer::compareText(a.Str, b.Str);
         }
         if (r == 0)
             return a.RowNum < b.RowNum ? -1 : (a.RowNum > b.RowNum ? 1 : 0);

@@ -127,3 +127,18 @@ INSTANTIATE_TEST_SUITE_P(
                       DetectCase{{}, ssNumeric}));
 
 }  // namespace
+
+namespace {
+TEST(SortComparerTest, TextOrderMatchesUtf8ByteOrder)
+{
+    const QStringList texts{QString(), QStringLiteral("a"), QStringLiteral("ab"), QStringLiteral("B"),
+                            QStringLiteral("ä"), QStringLiteral("\uFB01"), QString::fromUcs4(U"\U0001F600"),
+                            QStringLiteral("10"), QStringLiteral("9")};
+    for (const QString& a : texts)
+        for (const QString& b : texts) {
+            const int bytes = TSortComparer::compareBytes(a, b);
+            const int text = TSortComparer::compareText(a, b);
+            EXPECT_EQ((bytes > 0) - (bytes < 0), text) << a.toStdString() << " vs " << b.toStdString();
+        }
+}
+}  // namespace
