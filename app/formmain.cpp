@@ -8,7 +8,9 @@
 #include "controls/bitbtnwithcolor.h"
 #include "controls/tag.h"
 #include "platform/settingsstore.h"
+#include "timing/comport.h"
 #include "timing/digit.h"
+#include "timing/lightbarrier.h"
 #include "timing/highrestimer.h"
 #include "timing/racetime.h"
 
@@ -165,6 +167,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     ShowTime(0, false);
     ShowTime(0, true);
     TimerDateTimer();
+    setupLightBarrier();
     createRows();
 
     TimerDate = new QTimer(this);
@@ -177,6 +180,9 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
 TFormMain::~TFormMain()
 {
     writeBackSettings();
+    // The serial worker must end before the window it reports to.
+    if (ComPort)
+        ComPort->Close();
 }
 
 // ---------------------------------------------------------------- settings
@@ -207,6 +213,10 @@ SettingsValues TFormMain::gatherSettings() const
     values.c3 = m_c3;
     values.acc = m_acc;
     values.playZeit = m_playZeit;
+    if (m_barrier) {
+        values.alg = m_barrier->Alg();
+        values.waitStart = m_barrier->WaitStart();
+    }
     return values;
 }
 
@@ -734,10 +744,20 @@ void TFormMain::activateRow(int number, bool startRow, qint64 ticks)
     ScrollBox1->verticalScrollBar()->setValue(TFrame1::kHeight * m_rowCount);
 }
 
+qint64 TFormMain::takeTick()
+{
+    if (m_edgeTick) {
+        const qint64 tick = *m_edgeTick;
+        m_edgeTick.reset();
+        return tick;
+    }
+    return GetMyTickCount();
+}
+
 void TFormMain::mStartClick()
 {
     // The tick is read first: sound and drawing must not delay the taken time.
-    m_raceStartTick = GetMyTickCount();
+    m_raceStartTick = takeTick();
     beep();
     m_clock->start();
     ++m_rowCount;
@@ -751,21 +771,18 @@ void TFormMain::mStartClick()
     bABORT->setEnabled(true);
     bLAP->setFocus();
 
-    setStartBarrierArmed(false);
-    ImageLSstart->hide();
-    SetStopBarrier(true);
+    m_barrier->raceStarted();
     bLAP->setText(m_zeitCaption);
 }
 
 void TFormMain::mLAPClick()
 {
-    m_lastZeitTick = GetMyTickCount();
+    m_lastZeitTick = takeTick();
     beep();
     ++m_rowCount;
     ShowTime(m_lastZeitTick - m_raceStartTick, true);
     setCommand(mStart, bSTART, false, clBtnFace);
-    setStartBarrierArmed(false);
-    ImageLSstart->setEnabled(false);
+    m_barrier->timeTaken();
     activateRow(m_rowCount, false, m_lastZeitTick - m_raceStartTick);
     if (m_rowCount >= kRows)
         setCommand(mLAP, bLAP, false, clBtnFace);
@@ -784,7 +801,7 @@ void TFormMain::mStopClick()
     ShowTime(0, true);
     setCommand(mLAP, bLAP, false, clBtnFace);
     setCommand(mStop, bSTOP, false, clBtnFace);
-    ImageLSstop->hide();
+    m_barrier->raceEnded();
     if (m_rowCount <= 1) {
         mResetClick();
         return;
@@ -804,7 +821,7 @@ void TFormMain::mAbortClick()
     setCommand(mLAP, bLAP, false, clBtnFace);
     setCommand(mStop, bSTOP, false, clBtnFace);
     bABORT->setEnabled(false);
-    ImageLSstop->hide();
+    m_barrier->raceEnded();
     mResetClick();
     m_edits[1]->setFocus();
 }
@@ -839,11 +856,7 @@ void TFormMain::mResetClick()
         frame->bevels[1]->show();
     }
 
-    setStartBarrierArmed(true);
-    ImageLSstart->setVisible(m_portOpen && ImageLSstart->isEnabled());
-    setTag(ImageLSstop, 0);
-    ImageLSstop->setPixmap(barrierPicture(0));
-    ImageLSstop->setEnabled(true);
+    m_barrier->reset();
 
     for (int k = 1; k <= kStartNumberFields; ++k)
         setTextColour(m_edits[k], clBlack);
@@ -871,20 +884,89 @@ void TFormMain::ClockTimer()
     ShowTime(GetMyTickCount() - m_raceStartTick, false);
 }
 
-// ---------------------------------------------------------------- light-barrier marks
+// ---------------------------------------------------------------- light barrier
 
-void TFormMain::setStartBarrierArmed(bool armed)
+void TFormMain::setupLightBarrier()
 {
-    setTag(ImageLSstart, armed ? 1 : 0);
-    ImageLSstart->setPixmap(barrierPicture(armed ? 1 : 0));
+    ComPort = new TComPort(this);
+    ComPort->setObjectName(QStringLiteral("ComPort"));
+    // The worker stamps each edge with the same time base the clock reads, so
+    // an edge's tick can stand in for the press of a key.
+    THighResTimer* timeBase = m_highResTimer.get();
+    ComPort->setTickSource([timeBase] { return timeBase->ReadCounter(); });
+    if (m_options.deviceOpener)
+        ComPort->setDeviceOpener(m_options.deviceOpener);
+
+    m_barrier = new LightBarrier(this);
+    m_barrier->setObjectName(QStringLiteral("LightBarrier"));
+    m_barrier->setAlg(m_settings.alg);
+    m_barrier->setWaitStart(m_settings.waitStart);
+    m_barrier->setCountSpeed(m_highResTimer->CountSpeed());
+    m_barrier->setTickSource([this] { return GetMyTickCount(); });
+    m_barrier->setCommandGuards([this] { return mStart->isEnabled(); }, [this] { return mLAP->isEnabled(); });
+
+    connect(ComPort, &TComPort::dsrChanged, m_barrier, &LightBarrier::ComPortDSR);
+    connect(ComPort, &TComPort::opened, m_barrier, &LightBarrier::ComPortOpen);
+    connect(ComPort, &TComPort::closed, m_barrier, &LightBarrier::ComPortClose);
+    connect(ComPort, &TComPort::lineLost, this, [this] { m_barrier->ComPortLost(ComPort->Port()); });
+    connect(m_barrier, &LightBarrier::startRequested, this, [this](qint64 tick) {
+        if (!mStart->isEnabled())
+            return;
+        m_edgeTick = tick;
+        mStart->trigger();
+        m_edgeTick.reset();
+    });
+    connect(m_barrier, &LightBarrier::lapRequested, this, [this](qint64 tick) {
+        if (!mLAP->isEnabled())
+            return;
+        m_edgeTick = tick;
+        mLAP->trigger();
+        m_edgeTick.reset();
+    });
+    connect(m_barrier, &LightBarrier::picturesChanged, this, &TFormMain::applyBarrierPictures);
+    connect(m_barrier, &LightBarrier::statusMessage, this, [this](const QString& text) {
+        if (auto* panel = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel0")))
+            panel->setText(text);
+    });
+    connect(Lock1, &QAction::triggered, this, &TFormMain::Lock1Click);
+    ImageLSstart->installEventFilter(this);
+    ImageLSstop->installEventFilter(this);
+
+    // The port probe feeds the settings dialog's port list.
+    m_comPorts = TComPort::FindComPorts();
+    if (m_settings.port != 0)
+        openPort(m_settings.port);
+    applyBarrierPictures();
 }
 
-void TFormMain::SetStopBarrier(bool armed)
+bool TFormMain::openPort(int port, QString* error)
 {
-    setTag(ImageLSstop, armed ? 1 : 0);
-    ImageLSstop->setPixmap(barrierPicture(armed ? 1 : 0));
-    ImageLSstop->setEnabled(true);
-    ImageLSstop->setVisible(m_portOpen && mLAP->isEnabled());
+    ComPort->Close();
+    m_settings.port = port & 0xFF;
+    if (m_settings.port == 0)
+        return true;
+    ComPort->setPort(quint8(m_settings.port));
+    const ComOpenResult result = ComPort->tryOpen();
+    if (!result.ok() && error)
+        *error = result.message;
+    return result.ok();
+}
+
+void TFormMain::Lock1Click()
+{
+    m_barrier->Lock1Click();
+}
+
+void TFormMain::applyBarrierPictures()
+{
+    const auto apply = [](QLabel* image, const BarrierPicture& picture, int tag) {
+        setTag(image, tag);
+        image->setPixmap(barrierPicture(picture.imageIndex));
+        image->setEnabled(picture.enabled);
+        image->setVisible(picture.visible);
+    };
+    apply(ImageLSstart, m_barrier->startPicture(), m_barrier->startTag());
+    apply(ImageLSstop, m_barrier->stopPicture(), m_barrier->stopTag());
 }
 
 // ---------------------------------------------------------------- display
@@ -1034,6 +1116,16 @@ void TFormMain::Label15Click()
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseButtonPress && m_barrier) {
+        if (watched == ImageLSstart) {
+            m_barrier->ImageLSClick(LightBarrier::Picture::Start);
+            return true;
+        }
+        if (watched == ImageLSstop) {
+            m_barrier->ImageLSClick(LightBarrier::Picture::Stop);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == PanelDate) {
             PanelDateClick();

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "controls/tcolor.h"
 #include "platform/counters.h"
+#include "platform/serialdevice.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -31,6 +32,8 @@ class TDigit;
 class TFrame1;
 class THighResTimer;
 class TFormInfo;
+class TComPort;
+class LightBarrier;
 
 // What a test or a benchmark may replace; the program uses the defaults.
 struct FormMainOptions {
@@ -42,6 +45,8 @@ struct FormMainOptions {
     std::function<bool(const QString&)> ask;
     QString settingsBaseName;  // default: the executable's base name
     QString configRoot;        // default: the user's XDG config folder
+    // Opens the light barrier's device; default: the serial port COM n maps to.
+    std::function<platform::DeviceOpenResult(int port)> deviceOpener;
 };
 
 namespace platform {
@@ -82,6 +87,14 @@ public:
     // its own on first use.
     void setInfoWindow(TFormInfo* info) { m_formInfo = info; }
     QString helpFile() const { return m_helpFile; }
+
+    // Light barrier.
+    TComPort* comPort() const { return ComPort; }
+    LightBarrier* lightBarrier() const { return m_barrier; }
+    // Opens the serial port n (0 closes it); false with the reason on failure.
+    bool openPort(int port, QString* error = nullptr);
+    void Lock1Click();
+    quint32 comPorts() const { return m_comPorts; }
     bool logoLoaded() const { return m_logoLoaded; }
     void PanelDateClick();
     void Label15Click();
@@ -141,8 +154,9 @@ private:
     void activateRow(int number, bool startRow, qint64 ticks);
     void setCommand(QAction* item, TBitBtnWithColor* button, bool enabled, TColor colour);
     void setLabelColour(QLabel* label, TColor colour);
-    void setStartBarrierArmed(bool armed);
-    void SetStopBarrier(bool armed);
+    void setupLightBarrier();
+    void applyBarrierPictures();
+    qint64 takeTick();
     void UpdateResultButtons();
 
     FormMainOptions m_options;
@@ -168,7 +182,12 @@ private:
     QString m_zeitCaption = QStringLiteral("ZEIT");
     QString m_abortQuestion = QStringLiteral("Ergebnisse löschen?");
     QString m_closeQuestion = QStringLiteral("Programm beenden?");
-    bool m_portOpen = false;
+    // The tick of the light-barrier edge that fires the command being run;
+    // keys and buttons leave it empty and read the time base instead.
+    std::optional<qint64> m_edgeTick;
+    quint32 m_comPorts = 0;
+    TComPort* ComPort = nullptr;
+    LightBarrier* m_barrier = nullptr;
 
     // Display colours and dimming slots.
     TColor m_c1 = clBlack;

@@ -8,10 +8,10 @@
 platform::CounterSource FakeCounter::source()
 {
     platform::CounterSource s;
-    s.performanceCounter = [this] { return now; };
+    s.performanceCounter = [this] { return now.load(); };
     s.performanceFrequency = [] { return qint64(1'000'000'000); };
     s.hasTimeStampCounter = [] { return false; };
-    s.timeStampCounter = [this] { return now; };
+    s.timeStampCounter = [this] { return now.load(); };
     s.sleepMs = [this](unsigned ms) { now += qint64(ms) * 1'000'000; };
     s.raisePriority = [] { return platform::PriorityState{}; };
     s.restorePriority = [](const platform::PriorityState&) {};

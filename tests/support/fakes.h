@@ -4,13 +4,15 @@
 #include "platform/counters.h"
 
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
 
 // A performance counter that only moves when a test moves it (1 GHz, like
 // the real one, so one millisecond is 1 000 000 counts).
 struct FakeCounter {
-    qint64 now = 5'000'000'000;
+    // Atomic: the serial worker stamps edges with it from its own thread.
+    std::atomic<qint64> now{5'000'000'000};
     void advanceMs(double ms) { now += qint64(ms * 1'000'000.0); }
     platform::CounterSource source();
 };

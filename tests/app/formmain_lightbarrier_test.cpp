@@ -1,0 +1,156 @@
+#include "app/formmain.h"
+#include "app/frame1.h"
+#include "controls/tag.h"
+#include "platform/simulatedserialdevice.h"
+#include "support/fakes.h"
+#include "timing/comport.h"
+#include "timing/lightbarrier.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+
+namespace {
+
+using platform::SimulatedSerialDevice;
+
+// The whole path from a modem-line edge to a time row: the real serial
+// worker on a simulated device, the trigger logic and the clock.
+class WindowLightBarrier : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FormMainOptions options;
+        options.counters = counter.source();
+        options.programDir = dir.path();
+        options.beeper = [this] { return beeps.make(); };
+        options.ask = [](const QString&) { return true; };
+        options.deviceOpener = [this](int port) {
+            openedPort = port;
+            auto device = std::make_unique<SimulatedSerialDevice>(SimulatedSerialDevice::Clock::Virtual, 0);
+            device->scheduleLines(0, 0);
+            this->device = device.get();
+            return platform::DeviceOpenResult{std::move(device), 0};
+        };
+        window = std::make_unique<TFormMain>(options);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(window->openPort(3));
+        EXPECT_EQ(openedPort, 3);
+        dsr = std::make_unique<QSignalSpy>(window->comPort(), &TComPort::dsrChanged);
+    }
+
+    void TearDown() override
+    {
+        window->comPort()->Close();
+    }
+
+    // One DSR change, at the counter's present value; waits until the window
+    // has handled it.
+    void edge(bool on)
+    {
+        const int before = int(dsr->count());
+        lineTick += 1000;
+        device->scheduleLines(lineTick, on ? TIOCM_DSR : 0);
+        QTRY_COMPARE_WITH_TIMEOUT(int(dsr->count()), before + 1, 5000);
+    }
+    void pass(double msLater)
+    {
+        counter.advanceMs(msLater);
+        edge(true);
+        counter.advanceMs(20);
+        edge(false);
+    }
+    QLabel* picture(const char* name) { return window->findChild<QLabel*>(QString::fromLatin1(name)); }
+
+    QTemporaryDir dir;
+    FakeCounter counter;
+    BeepLog beeps;
+    std::unique_ptr<TFormMain> window;
+    SimulatedSerialDevice* device = nullptr;
+    std::unique_ptr<QSignalSpy> dsr;
+    int openedPort = 0;
+    qint64 lineTick = 0;
+};
+
+TEST_F(WindowLightBarrier, StartBarrierIsLockedUntilF11)
+{
+    EXPECT_TRUE(window->comPort()->isOpen());
+    EXPECT_TRUE(picture("ImageLSstart")->isVisible());
+    EXPECT_FALSE(picture("ImageLSstop")->isVisible());
+    EXPECT_EQ(tagOf(picture("ImageLSstart")), 0);
+
+    pass(10);
+    EXPECT_EQ(window->rowCount(), 0);  // locked at start-up: the edge does nothing
+
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    EXPECT_EQ(tagOf(picture("ImageLSstart")), 1);
+    const qint64 startEdge = counter.now + qint64(5'000'000);
+    counter.advanceMs(5);
+    edge(true);
+    EXPECT_EQ(window->rowCount(), 1);
+    EXPECT_EQ(window->raceStartTick(), startEdge);
+    EXPECT_FALSE(picture("ImageLSstart")->isVisible());
+    EXPECT_TRUE(picture("ImageLSstop")->isVisible());
+    counter.advanceMs(20);
+    edge(false);
+    EXPECT_EQ(window->rowCount(), 1);
+}
+
+TEST_F(WindowLightBarrier, EdgesTakeTimesWithTheLockOut)
+{
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    pass(0);
+    ASSERT_EQ(window->rowCount(), 1);
+    pass(61'230 - 20);  // 61.23 s after the start edge
+    ASSERT_EQ(window->rowCount(), 2);
+    EXPECT_EQ(window->row(2)->TimeRunden->text(), QStringLiteral("01:01,23"));
+    pass(50 - 20);  // within the 100 ms lock-out of the last trigger
+    EXPECT_EQ(window->rowCount(), 2);
+    pass(200);
+    EXPECT_EQ(window->rowCount(), 3);
+
+    // F11 during the race locks the ZEIT barrier (once the lock-out timer
+    // has armed it again); the key still takes times.
+    QTRY_VERIFY_WITH_TIMEOUT(!window->lightBarrier()->isLockoutRunning(), 5000);
+    EXPECT_EQ(tagOf(picture("ImageLSstop")), 1);
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    pass(500);
+    EXPECT_EQ(window->rowCount(), 3);
+    QTest::keyClick(window.get(), Qt::Key_F6);
+    EXPECT_EQ(window->rowCount(), 4);
+}
+
+TEST_F(WindowLightBarrier, ALostDeviceClosesThePortAndSaysSo)
+{
+    device->scheduleDisappearance(lineTick + 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->comPort()->isOpen(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->findChild<QLabel*>(QStringLiteral("StatusPanel0"))->text(),
+                              QStringLiteral("Lichtschranke an COM3 verloren"), 5000);
+    EXPECT_FALSE(picture("ImageLSstart")->isVisible());
+    EXPECT_FALSE(picture("ImageLSstop")->isVisible());
+}
+
+TEST_F(WindowLightBarrier, EndAndResetGiveBackTheStartBarrier)
+{
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    pass(0);
+    pass(1000);
+    QTest::keyClick(window.get(), Qt::Key_F8);
+    EXPECT_FALSE(picture("ImageLSstop")->isVisible());
+    pass(1000);  // race ended: edges are ignored
+    EXPECT_EQ(window->rowCount(), 2);
+    QTest::keyClick(window.get(), Qt::Key_F7);
+    EXPECT_EQ(window->rowCount(), 0);
+    EXPECT_EQ(tagOf(picture("ImageLSstart")), 1);  // a reset arms the start barrier
+    EXPECT_TRUE(picture("ImageLSstart")->isVisible());
+    pass(1000);
+    EXPECT_EQ(window->rowCount(), 1);
+}
+
+}  // namespace
