@@ -26,6 +26,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -161,6 +162,11 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     for (TBitBtnWithColor* button : {bSTOP, bLAP, bRESET, bEintragen})
         button->setColor(clBtnFace);
     bHelp->setEnabled(QFileInfo::exists(m_helpFile));
+    for (int k = 1; k <= kStartNumberFields; ++k)
+        m_edits[k]->installEventFilter(this);
+    eLEN->installEventFilter(this);
+    if (cmb_Klasse->lineEdit())
+        cmb_Klasse->lineEdit()->installEventFilter(this);
     lookUpSound();
     ApplyAccuracy(m_acc);
     ApplyDisplayColors();
@@ -1116,6 +1122,18 @@ void TFormMain::Label15Click()
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // The command keys win over the text fields' own keys (Ctrl+X clears the
+    // results, it does not cut the start number), as long as the command is
+    // enabled; otherwise the field keeps its key.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (QAction* action : MainMenu1->actions()) {
+            if (action->isEnabled() && action->shortcut() == pressed)
+                return true;
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::MouseButtonPress && m_barrier) {
         if (watched == ImageLSstart) {
             m_barrier->ImageLSClick(LightBarrier::Picture::Start);
