@@ -683,7 +683,6 @@ void TFormMain::createRows()
         frame->hide();
         m_rows[n] = frame;
     }
-    m_rowHost->resize(TFrame1::kWidth, kRows * TFrame1::kHeight);
 }
 
 void TFormMain::lookUpSound()
@@ -747,6 +746,9 @@ void TFormMain::activateRow(int number, bool startRow, qint64 ticks)
     }
     frame->show();
     frame->TimeRunden->setText(TimeToText(ticks));
+    // The list reaches down to its last row in use, so scrolling to the end
+    // brings the new row into view.
+    m_rowHost->resize(TFrame1::kWidth, std::max(m_rowHost->height(), number * TFrame1::kHeight));
     ScrollBox1->verticalScrollBar()->setValue(TFrame1::kHeight * m_rowCount);
 }
 
@@ -861,6 +863,7 @@ void TFormMain::mResetClick()
         }
         frame->bevels[1]->show();
     }
+    m_rowHost->resize(TFrame1::kWidth, 0);
 
     m_barrier->reset();
 

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -239,6 +241,22 @@ TEST_F(ClockWindow, TheHundredthRowDisablesZeit)
     EXPECT_TRUE(item("mStop")->isEnabled());
     key(Qt::Key_F8);
     expectCommand("bEintragen", nullptr, true, clSkyBlue);
+}
+
+TEST_F(ClockWindow, TheNewestRowIsScrolledIntoView)
+{
+    auto* box = child<QScrollArea>("ScrollBox1");
+    key(Qt::Key_F5);
+    for (int i = 0; i < 30; ++i)
+        key(Qt::Key_F6);
+    QApplication::processEvents();
+    TFrame1* last = window->row(31);
+    const QRect inView(last->mapTo(box->viewport(), QPoint(0, 0)), last->size());
+    EXPECT_TRUE(box->viewport()->rect().contains(inView)) << inView.y() << " " << box->viewport()->height();
+    // The first rows are scrolled away, not lost.
+    EXPECT_TRUE(window->row(1)->isVisibleTo(box->widget()));
+    key(Qt::Key_F7);
+    EXPECT_EQ(box->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(ClockWindow, RowsAreReusedAndResetBetweenRaces)
