@@ -1,6 +1,7 @@
 #include "app/formmain.h"
 
 #include "app/fdlgyesno.h"
+#include "app/artwork.h"
 #include "app/forminfo.h"
 #include "app/frame1.h"
 #include "app/htmlhelp.h"
@@ -23,6 +24,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -332,6 +334,23 @@ void TFormMain::buildTopBar(QWidget* parent)
 
     sbLoad = makeToolButton(Panel1, QStringLiteral("sbLoad"), QStringLiteral("…"), QString());
     sbLoad->setGeometry(592, 4, 30, 29);
+
+    // The maker's mark; a click opens the same address as the information window's link.
+    auto* image5 = new QLabel(Panel1);
+    image5->setObjectName(QStringLiteral("Image5"));
+    image5->setGeometry(650, 2, 32, 32);
+    image5->setPixmap(pylonixIcon().pixmap(32, 32));
+    auto* label8 = new QLabel(QStringLiteral("Pylonix"), Panel1);
+    label8->setObjectName(QStringLiteral("Label8"));
+    label8->setGeometry(688, 0, 90, 37);
+    auto* label5 = new QLabel(QStringLiteral("Zeitnahme"), Panel1);
+    label5->setObjectName(QStringLiteral("Label5"));
+    label5->setFont(arialFont(12, false));
+    label5->setGeometry(778, 0, 100, 37);
+    for (QLabel* mark : {image5, label8, label5}) {
+        mark->setCursor(Qt::PointingHandCursor);
+        mark->installEventFilter(this);
+    }
 
     PanelDate = new QLabel(QStringLiteral("00:00"), Panel1);
     PanelDate->setObjectName(QStringLiteral("PanelDate"));
@@ -1094,6 +1113,12 @@ void TFormMain::bInfoClick()
     m_formInfo->exec();
 }
 
+void TFormMain::ImageDEClick()
+{
+    // Whether the desktop could open it is not reported.
+    QDesktopServices::openUrl(TFormInfo::defaultLinkUrl());
+}
+
 void TFormMain::bHelpClick()
 {
     // Without the help file (or the help library) the request does nothing.
@@ -1148,6 +1173,11 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         }
     }
     if (event->type() == QEvent::MouseButtonRelease) {
+        const QString name = watched->objectName();
+        if (name == QLatin1String("Image5") || name == QLatin1String("Label8") || name == QLatin1String("Label5")) {
+            ImageDEClick();
+            return true;
+        }
         if (watched == PanelDate) {
             PanelDateClick();
             return true;

@@ -83,6 +83,7 @@ public:
     void TimerDateTimer();
     void bInfoClick();
     void bHelpClick();
+    void ImageDEClick();
     // The information window main() created; without one the window makes
     // its own on first use.
     void setInfoWindow(TFormInfo* info) { m_formInfo = info; }

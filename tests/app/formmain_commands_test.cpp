@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,6 +14,15 @@
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+// Records what the window asks the desktop to open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
 
 namespace {
 
@@ -160,4 +171,17 @@ TEST_F(Commands, TheDatePanelOpensTheCalendarAtTheTopEdge)
     EXPECT_TRUE(date->text().startsWith(locale.toString(QDate::currentDate(), QLocale::ShortFormat) + QStringLiteral("  ")));
 }
 
+TEST_F(Commands, TheMakersMarkOpensTheLink)
+{
+    OpenedUrls opened;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+    for (const char* name : {"Image5", "Label8", "Label5"})
+        QTest::mouseClick(window->findChild<QLabel*>(QString::fromLatin1(name)), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(opened.urls.size(), 3);
+    EXPECT_TRUE(opened.urls.front().isLocalFile());
+}
+
 }  // namespace
+
+#include "formmain_commands_test.moc"
