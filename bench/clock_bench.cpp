@@ -52,7 +52,7 @@ public:
             QTimer::singleShot(0, qApp, [] {
                 std::printf("%.1f\n", msSinceProcessStart());
                 std::fflush(stdout);
-                QApplication::quit();
+                QCoreApplication::exit(0);  // quit() would ask "Programm beenden?"
             });
         }
         return QObject::eventFilter(watched, event);
