@@ -5,6 +5,8 @@
 #include "app/settings.h"
 #include "controls/tcolor.h"
 #include "platform/counters.h"
+#include "results/classlist.h"
+#include "results/resultsfile.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -31,6 +33,9 @@ class TDigit;
 class TFrame1;
 class THighResTimer;
 class TFormInfo;
+class TSortGrid;
+class ClickFilter;
+struct TFormatOptions;
 
 // What a test or a benchmark may replace; the program uses the defaults.
 struct FormMainOptions {
@@ -42,6 +47,18 @@ struct FormMainOptions {
     std::function<bool(const QString&)> ask;
     QString settingsBaseName;  // default: the executable's base name
     QString configRoot;        // default: the user's XDG config folder
+
+    // Result tables, classes and results files.
+    // Folder of the daily backup; default: the working directory at start-up,
+    // captured once (the file dialogs must not move it).
+    QString backupDir;
+    std::function<QDateTime()> now;  // default: the wall clock
+    // Stand in for the file dialogs: given the proposed name (save) or the
+    // start folder (open), return the chosen path or an empty text to cancel.
+    std::function<QString(const QString&)> chooseSaveFile;
+    std::function<QString(const QString&)> chooseOpenFile;
+    // Stands in for the plain message boxes (OK only).
+    std::function<void(const QString&)> message;
 };
 
 namespace platform {
@@ -256,4 +273,57 @@ private:
 
     std::array<TFrame1*, kRows + 1> m_rows{};  // 1-based
     QHash<const QLabel*, TColor> m_labelColours;
+
+    // ------------------------------------------------------------------
+    // Result tables, classes and results files (formmain_results.cpp)
+public:
+    TSortGrid* resultGrid(int page) const;  // 0-based page
+    int activePage() const;
+    const ClassBook& classBook() const { return m_classBook; }
+    QString backupDir() const { return m_backupDir; }
+    int ShownClassPage() const { return m_shownClassPage; }
+
+    void EintragenClick();
+    void mDeleteline1Click();
+    void sbPlatzClick();
+    void Platz1Click();
+    void RankTable();
+    void SetResultColumnWidths();
+    void SelectResultRow(int row);
+    void RefreshAssignments();
+    void LoadClasses(const QString& fileName);
+    void sbLoadClick();
+    void cmb_KlasseChange();
+    void AddClass();
+    void PageControl1Change(int index);
+    void sbSaveClick();
+    void sbCLSClick();
+    void Timer1Timer();
+
+private:
+    void setupResultTables();
+    void finishResultsSetup();
+    void connectResultCommands();
+    void selectNextResultBlock(QObject* sender);
+    void SortGrid1GetCellFormat(TSortGrid* sender, int col, int row, TFormatOptions& format);
+    TSortGrid* createResultGrid(QWidget* page, int number);
+    void eLENChange(QLineEdit* field);
+    void assignmentClick(TFrame1* frame, int k);
+    void cbONClick(TFrame1* frame);
+    void showMessage(const QString& text);
+    QDateTime currentDateTime() const;
+    void writeResultsBackup(int page, const ResultTable& current);
+    QVector<ResultTable> allResultTables() const;
+    QVector<ClassResults> classResults(const QVector<ResultTable>& tables) const;
+    void showClassPage(int page);
+
+    std::array<TSortGrid*, kClasses> m_grids{};
+    ClassBook m_classBook;
+    int m_shownClassPage = 0;
+    bool m_switchingPage = false;
+    QString m_backupDir;
+    QString m_textFileTypeName;
+    QMenu* PopupMenuTable = nullptr;
+    QAction* mDeleteline1 = nullptr;
+    ClickFilter* m_labelClicks = nullptr;
 };
