@@ -321,6 +321,7 @@ private:
     ClassBook m_classBook;
     int m_shownClassPage = 0;
     bool m_switchingPage = false;
+    bool m_classTyped = false;  // the operator typed into the class box since its last check
     QString m_backupDir;
     QString m_textFileTypeName;
     QMenu* PopupMenuTable = nullptr;

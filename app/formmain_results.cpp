@@ -197,9 +197,16 @@ void TFormMain::connectResultCommands()
     setFieldTextColour(cmb_Klasse, kResultBlue);
     setFieldBackground(cmb_Klasse, 14671839);
     connect(cmb_Klasse, &QComboBox::activated, this, [this] { cmb_KlasseChange(); });
-    // Enter and leaving the box both end the editing: a typed name is then
-    // selected or, after the question, added.
-    connect(cmb_Klasse->lineEdit(), &QLineEdit::editingFinished, this, &TFormMain::AddClass);
+    // Enter selects or adds the typed name; leaving the box does so only
+    // when the operator typed something that is not an entry, so focus that
+    // merely passes through the box asks nothing.
+    QLineEdit* classEdit = cmb_Klasse->lineEdit();
+    connect(classEdit, &QLineEdit::textEdited, this, [this] { m_classTyped = true; });
+    connect(classEdit, &QLineEdit::returnPressed, this, &TFormMain::AddClass);
+    connect(classEdit, &QLineEdit::editingFinished, this, [this, classEdit] {
+        if (!classEdit->hasFocus() && m_classTyped && m_classBook.indexOf(cmb_Klasse->currentText()) < 0)
+            AddClass();
+    });
     connect(PageControl1, &QTabWidget::currentChanged, this, &TFormMain::PageControl1Change);
 
     // Track length and start numbers take digits only; Enter goes to Edit1.
@@ -609,6 +616,7 @@ void TFormMain::cmb_KlasseChange()
 
 void TFormMain::AddClass()
 {
+    m_classTyped = false;
     const QString text = cmb_Klasse->currentText();
     const int known = m_classBook.indexOf(text);
     if (known >= 0) {
