@@ -7,6 +7,7 @@
 #include "app/clickfilter.h"
 #include "app/frame1.h"
 #include "app/gridadapter.h"
+#include "app/returnkeyfilter.h"
 #include "controls/bitbtnwithcolor.h"
 #include "controls/sortgrid.h"
 #include "controls/tag.h"
@@ -15,6 +16,7 @@
 #include "results/timetext.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -202,9 +204,13 @@ void TFormMain::connectResultCommands()
     // merely passes through the box asks nothing.
     QLineEdit* classEdit = cmb_Klasse->lineEdit();
     connect(classEdit, &QLineEdit::textEdited, this, [this] { m_classTyped = true; });
-    connect(classEdit, &QLineEdit::returnPressed, this, &TFormMain::AddClass);
+    classEdit->installEventFilter(new ReturnKeyFilter([this] { AddClass(); }, this));
     connect(classEdit, &QLineEdit::editingFinished, this, [this, classEdit] {
-        if (!classEdit->hasFocus() && m_classTyped && m_classBook.indexOf(cmb_Klasse->currentText()) < 0)
+        // Enter ends the editing too, with the focus still in the box; that
+        // case belongs to returnPressed.
+        const QWidget* focus = QApplication::focusWidget();
+        const bool left = focus != classEdit && focus != cmb_Klasse;
+        if (left && m_classTyped && m_classBook.indexOf(cmb_Klasse->currentText()) < 0)
             AddClass();
     });
     connect(PageControl1, &QTabWidget::currentChanged, this, &TFormMain::PageControl1Change);
