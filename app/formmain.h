@@ -313,6 +313,7 @@ private:
     void showMessage(const QString& text);
     QDateTime currentDateTime() const;
     void writeResultsBackup(int page, const ResultTable& current);
+    void rankTable(int page, ResultTable& table);
     QVector<ResultTable> allResultTables() const;
     QVector<ClassResults> classResults(const QVector<ResultTable>& tables) const;
     void showClassPage(int page);

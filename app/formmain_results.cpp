@@ -465,14 +465,15 @@ void TFormMain::EintragenClick()
         break;
     }
 
-    writeResultGrid(*grid, table);
     bABORT->setEnabled(false);
     grid->SetFixedCols(2);
     grid->SetLeftCol(2);
     for (int k = 1; k <= kStartNumberFields; ++k)
         setFieldTextColour(m_edits[k], startNumberColor(result.passages[k - 1]));
 
-    RankTable();
+    // The entered table is ranked before it goes back into the grid: one
+    // copy each way.
+    rankTable(page, table);
     mReset->setEnabled(true);
     bRESET->setEnabled(true);
     bRESET->setColor(clBlack);
@@ -484,6 +485,12 @@ void TFormMain::EintragenClick()
 void TFormMain::RankTable()
 {
     const int page = activePage();
+    ResultTable table = readResultGrid(*m_grids[page]);
+    rankTable(page, table);
+}
+
+void TFormMain::rankTable(int page, ResultTable& table)
+{
     TSortGrid* grid = m_grids[page];
     const int currentRow = grid->Row();
 
@@ -495,7 +502,6 @@ void TFormMain::RankTable()
     if (!separator.isEmpty())
         options.decimalSeparator = separator.at(0);
 
-    ResultTable table = readResultGrid(*grid);
     const RankResult ranked = ::RankTable(table, options);
     writeResultGrid(*grid, table);
     writeResultsBackup(page, table);
@@ -528,8 +534,10 @@ QVector<ClassResults> TFormMain::classResults(const QVector<ResultTable>& tables
 
 void TFormMain::writeResultsBackup(int page, const ResultTable& current)
 {
-    QVector<ResultTable> tables = allResultTables();
-    tables[page] = current;
+    QVector<ResultTable> tables;
+    tables.reserve(kClasses);
+    for (int p = 0; p < kClasses; ++p)
+        tables.append(p == page ? current : readResultGrid(*m_grids[p]));
     // A backup that cannot be written is skipped without a word; the tables
     // are untouched and the next ranking tries again.
     writeBackup(QDir(m_backupDir), currentDateTime().date(), classResults(tables));

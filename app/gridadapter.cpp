@@ -28,11 +28,9 @@ void writeResultGrid(TSortGrid& grid, const ResultTable& table)
     if (grid.RowCount() != rows)
         grid.SetRowCount(rows);
     for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < ResultTable::ColumnCount; ++c) {
-            const QString text = table.cell(r, c);
-            if (grid.Cells(c, r) != text)
-                grid.SetCells(c, r, text);
-        }
+        // The grid compares before it stores: unchanged cells cost a lookup.
+        for (int c = 0; c < ResultTable::ColumnCount; ++c)
+            grid.SetCells(c, r, table.cell(r, c));
     }
     grid.endStringUpdate();
 }

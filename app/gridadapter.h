@@ -10,8 +10,7 @@ class TSortGrid;
 // Copies every row of the grid (row 0, the heading, included), ten cells each.
 ResultTable readResultGrid(const TSortGrid& grid);
 
-// Writes the table back: the grid takes the table's row count, and only cells
-// whose text differs are written, so a ranking that moves few rows repaints
-// few cells. Rows the table no longer has are emptied before the grid shrinks
+// Writes the table back: the grid takes the table's row count; the grid
+// stores only cells whose text differs. Rows the table no longer has are emptied before the grid shrinks
 // (the grid keeps data beyond its count and would bring it back).
 void writeResultGrid(TSortGrid& grid, const ResultTable& table);
