@@ -154,6 +154,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     buildWindow();
     buildMenu();
     buildCalendar();
+    setupResultTables();
     resize(kWindowWidth, kInitialHeight);
     readSettingsIntoHomes();
     loadLogo();
@@ -177,6 +178,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     TimerDateTimer();
     setupLightBarrier();
     createRows();
+    finishResultsSetup();
 
     TimerDate = new QTimer(this);
     TimerDate->setObjectName(QStringLiteral("TimerDate"));
@@ -606,6 +608,7 @@ void TFormMain::buildPages(QWidget* parent)
         page->setObjectName(QStringLiteral("TabSheet%1").arg(i));
         auto* layout = new QVBoxLayout(page);
         layout->setContentsMargins(0, 0, 0, 0);
+        m_grids[i - 1] = createResultGrid(page, i);
         PageControl1->addTab(page, QStringLiteral("Klasse %1").arg(i));
     }
 }
@@ -692,6 +695,7 @@ void TFormMain::buildMenu()
     m_clock->setInterval(10);
     m_clock->setTimerType(Qt::PreciseTimer);
     connect(m_clock, &QTimer::timeout, this, &TFormMain::ClockTimer);
+    connectResultCommands();
 }
 
 void TFormMain::createRows()
@@ -815,6 +819,7 @@ void TFormMain::mLAPClick()
         setCommand(mLAP, bLAP, false, clBtnFace);
     if (!mLAP->isEnabled())
         bLAP->setText(m_zeitCaption);
+    UpdateResultButtons();
 }
 
 void TFormMain::mStopClick()
@@ -894,10 +899,8 @@ void TFormMain::mResetClick()
 
 void TFormMain::sbNextClick(QObject* sender)
 {
-    Q_UNUSED(sender);
     mAbortClick();
-    // Selecting the next block of the result table comes with the result
-    // tables; the start-number fields are emptied for the next race now.
+    selectNextResultBlock(sender);
     for (int k = 1; k <= kStartNumberFields; ++k) {
         m_edits[k]->clear();
         setTextColour(m_edits[k], kStartNumberBlue);
@@ -1193,4 +1196,5 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 void TFormMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    SetResultColumnWidths();
 }

@@ -6,6 +6,8 @@
 #include "controls/tcolor.h"
 #include "platform/counters.h"
 #include "platform/serialdevice.h"
+#include "results/classlist.h"
+#include "results/resultsfile.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -34,6 +36,9 @@ class THighResTimer;
 class TFormInfo;
 class TComPort;
 class LightBarrier;
+class TSortGrid;
+class ClickFilter;
+struct TFormatOptions;
 
 // What a test or a benchmark may replace; the program uses the defaults.
 struct FormMainOptions {
@@ -47,6 +52,18 @@ struct FormMainOptions {
     QString configRoot;        // default: the user's XDG config folder
     // Opens the light barrier's device; default: the serial port COM n maps to.
     std::function<platform::DeviceOpenResult(int port)> deviceOpener;
+
+    // Result tables, classes and results files.
+    // Folder of the daily backup; default: the working directory at start-up,
+    // captured once (the file dialogs must not move it).
+    QString backupDir;
+    std::function<QDateTime()> now;  // default: the wall clock
+    // Stand in for the file dialogs: given the proposed name (save) or the
+    // start folder (open), return the chosen path or an empty text to cancel.
+    std::function<QString(const QString&)> chooseSaveFile;
+    std::function<QString(const QString&)> chooseOpenFile;
+    // Stands in for the plain message boxes (OK only).
+    std::function<void(const QString&)> message;
 };
 
 namespace platform {
@@ -276,4 +293,59 @@ private:
 
     std::array<TFrame1*, kRows + 1> m_rows{};  // 1-based
     QHash<const QLabel*, TColor> m_labelColours;
+
+    // ------------------------------------------------------------------
+    // Result tables, classes and results files (formmain_results.cpp)
+public:
+    TSortGrid* resultGrid(int page) const;  // 0-based page
+    int activePage() const;
+    const ClassBook& classBook() const { return m_classBook; }
+    QString backupDir() const { return m_backupDir; }
+    int ShownClassPage() const { return m_shownClassPage; }
+
+    void EintragenClick();
+    void mDeleteline1Click();
+    void sbPlatzClick();
+    void Platz1Click();
+    void RankTable();
+    void SetResultColumnWidths();
+    void SelectResultRow(int row);
+    void RefreshAssignments();
+    void LoadClasses(const QString& fileName);
+    void sbLoadClick();
+    void cmb_KlasseChange();
+    void AddClass();
+    void PageControl1Change(int index);
+    void sbSaveClick();
+    void sbCLSClick();
+    void Timer1Timer();
+
+private:
+    void setupResultTables();
+    void finishResultsSetup();
+    void connectResultCommands();
+    void selectNextResultBlock(QObject* sender);
+    void SortGrid1GetCellFormat(TSortGrid* sender, int col, int row, TFormatOptions& format);
+    TSortGrid* createResultGrid(QWidget* page, int number);
+    void eLENChange(QLineEdit* field);
+    void assignmentClick(TFrame1* frame, int k);
+    void cbONClick(TFrame1* frame);
+    void showMessage(const QString& text);
+    QDateTime currentDateTime() const;
+    void writeResultsBackup(int page, const ResultTable& current);
+    void rankTable(int page, ResultTable& table);
+    QVector<ResultTable> allResultTables() const;
+    QVector<ClassResults> classResults(const QVector<ResultTable>& tables) const;
+    void showClassPage(int page);
+
+    std::array<TSortGrid*, kClasses> m_grids{};
+    ClassBook m_classBook;
+    int m_shownClassPage = 0;
+    bool m_switchingPage = false;
+    bool m_classTyped = false;  // the operator typed into the class box since its last check
+    QString m_backupDir;
+    QString m_textFileTypeName;
+    QMenu* PopupMenuTable = nullptr;
+    QAction* mDeleteline1 = nullptr;
+    ClickFilter* m_labelClicks = nullptr;
 };

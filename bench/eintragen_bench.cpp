@@ -1,0 +1,100 @@
+// EINTRAGEN through the real window: a five-car race entered into a class
+// that already holds 500 rows, including the ranking and the backup of 21
+// classes with 500 rows each. Prints the median of repeated entries.
+#include "app/formmain.h"
+#include "app/frame1.h"
+#include "app/gridadapter.h"
+#include "controls/sortgrid.h"
+#include "results/timetext.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+struct BenchCounter {
+    qint64 now = 1'000'000'000;
+};
+
+ResultTable filledTable(int rows, int seed)
+{
+    ResultTable table = ResultTable::withHeading();
+    for (int r = 1; r <= rows; ++r) {
+        const qint64 lap = 55000 + (r * 7919 + seed * 104729) % 10000;
+        table.setCell(r, ResultTable::ColNumber, QString::number(1000 + r));
+        table.setCell(r, ResultTable::ColStart, MsToTimeText(0, 2));
+        table.setCell(r, ResultTable::ColLap1, MsToTimeText(lap + 300, 2));
+        table.setCell(r, ResultTable::ColLap2, MsToTimeText(lap, 2));
+        table.setCell(r, ResultTable::ColLap3, MsToTimeText(lap + 150, 2));
+        table.setCell(r, ResultTable::ColBest, MsToTimeText(lap, 2));
+    }
+    return table;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    BenchCounter counter;
+
+    FormMainOptions options;
+    platform::CounterSource source = platform::systemCounterSource();
+    source.performanceCounter = [&counter] { return counter.now; };
+    source.performanceFrequency = [] { return qint64(1'000'000'000); };
+    options.counters = source;
+    options.programDir = dir.path();
+    options.backupDir = dir.path();
+    options.settingsBaseName = QStringLiteral("PylonixBench");
+    options.configRoot = dir.filePath(QStringLiteral("config"));
+    options.ask = [](const QString&) { return true; };
+    options.message = [](const QString&) {};
+    TFormMain window(options);
+    window.show();
+
+    for (int page = 0; page < TFormMain::kClasses; ++page)
+        writeResultGrid(*window.resultGrid(page), filledTable(500, page));
+
+    auto* eLEN = window.findChild<QLineEdit*>(QStringLiteral("eLEN"));
+    eLEN->setText(QStringLiteral("850"));
+    for (int k = 1; k <= 5; ++k)
+        window.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(k))->setText(QString::number(10 + k));
+
+    // Start, then every car passes four more times, 300 ms apart.
+    window.mStartClick();
+    for (int lap = 1; lap <= 3; ++lap) {
+        for (int k = 1; k <= 5; ++k) {
+            counter.now += (k == 1 ? 55'000 : 300) * qint64(1'000'000);
+            window.mLAPClick();
+        }
+    }
+    for (int k = 1; k <= 5; ++k)
+        window.row(1)->buttons[k]->click();
+    for (int n = 2; n <= window.rowCount(); ++n)
+        window.row(n)->buttons[(n - 2) % 5 + 1]->click();
+
+    std::vector<double> times;
+    for (int i = 0; i < 101; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        window.EintragenClick();
+        const auto t1 = std::chrono::steady_clock::now();
+        times.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+        QApplication::processEvents();
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("EINTRAGEN (5 cars, 500-row class, ranking, backup of 21 x 500 rows): median %.2f ms, min %.2f ms, "
+                "max %.2f ms over %zu runs; table now %d rows\n",
+                times[times.size() / 2], times.front(), times.back(), times.size(),
+                window.resultGrid(0)->RowCount());
+    return 0;
+}

@@ -1,0 +1,382 @@
+// The result tables in the real window: races driven by keys and clicks on
+// the time rows, EINTRAGEN, ranking, NÄCHSTEN, deleting, clearing, saving and
+// the daily backup.
+#include "support/resultswindow.h"
+
+#include "controls/bitbtnwithcolor.h"
+#include "controls/tag.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QRadioButton>
+
+namespace {
+
+TColor textColour(QWidget* widget)
+{
+    return fromQColor(widget->palette().color(QPalette::Text));
+}
+
+class ResultsWindow : public ResultsWindowTest {
+protected:
+    void SetUp() override
+    {
+        ResultsWindowTest::SetUp();
+        make();
+    }
+    QStringList rowCells(int row)
+    {
+        QStringList cells;
+        for (int c = 0; c < 9; ++c)
+            cells << cell(c, row);
+        return cells;
+    }
+    // Start number 12 in field 1, track length 1000 m, and the example race.
+    void exampleRace()
+    {
+        typeInto(edit(1), QStringLiteral("12"));
+        typeInto(eLEN(), QStringLiteral("1000"));
+        runRace({62000, 121500, 185250});
+    }
+};
+
+TEST_F(ResultsWindow, StartsWithHeadedEmptyTablesOnEveryPage)
+{
+    for (int page = 0; page < TFormMain::kClasses; ++page) {
+        SCOPED_TRACE(page);
+        TSortGrid* g = grid(page);
+        ASSERT_NE(g, nullptr);
+        EXPECT_EQ(g->objectName(), QStringLiteral("SortGrid%1").arg(page + 1));
+        EXPECT_EQ(g->ColCount(), 10);
+        EXPECT_EQ(g->RowCount(), 2);
+        EXPECT_EQ(g->FixedCols(), 2);
+        EXPECT_EQ(g->font().family(), QStringLiteral("Courier New"));
+        EXPECT_EQ(g->font().pixelSize(), 17);
+        EXPECT_TRUE(g->font().bold());
+        EXPECT_EQ(g->FontColor(), TColor(11031552));
+        const QStringList widths{"42", "42", "104", "104", "104", "104", "104", "104", "75", "-1"};
+        for (int c = 0; c < 10; ++c)
+            EXPECT_EQ(QString::number(g->ColWidths(c)), widths[c]) << c;
+    }
+    EXPECT_EQ(column(1, 0), QStringList{QString()});
+    QStringList heading;
+    for (int c = 0; c < 10; ++c)
+        heading << cell(c, 0, 0);
+    EXPECT_EQ(heading, (QStringList{"Pl.", "Nr.", "START", "1.Runde", "2.Runde", "3.Runde", "Beste R.", "Abstand",
+                                    "Km/h", ""}));
+    // No results yet: the result buttons are off, the place order is on.
+    EXPECT_FALSE(child<QToolButton>("sbCLS")->isEnabled());
+    EXPECT_FALSE(child<QToolButton>("sbSave")->isEnabled());
+    EXPECT_FALSE(child<QToolButton>("sbPlatz")->isEnabled());
+    EXPECT_TRUE(child<QToolButton>("sbPlatz")->isChecked());
+}
+
+TEST_F(ResultsWindow, CellColoursFollowTheColumns)
+{
+    fillTable({{"12", "00:59,50"}, {"13", "01:00,00"}});
+    grid()->SetRow(1);
+    auto format = [&](int col, int row) {
+        TFormatOptions f;
+        f.Brush.Color = clWhite;
+        bool a = false, b = false, c = false;
+        grid()->OnGetCellFormat(grid(), col, row, {}, f, a, b, c);
+        return f;
+    };
+    EXPECT_EQ(format(2, 2).Brush.Color, rgbColor(216, 255, 216));
+    EXPECT_EQ(format(6, 2).Brush.Color, rgbColor(216, 255, 216));
+    EXPECT_EQ(format(4, 2).Brush.Color, rgbColor(255, 255, 216));
+    EXPECT_EQ(format(8, 2).Brush.Color, rgbColor(224, 255, 255));
+    EXPECT_EQ(format(9, 2).Brush.Color, clWhite);
+    EXPECT_EQ(format(3, 1).Brush.Color, clWhite);  // the current row keeps the grid's brush
+    EXPECT_EQ(format(3, 0).Brush.Color, clWhite);  // so does the heading
+    EXPECT_EQ(format(5, 2).AlignmentHorz, taCenter);
+}
+
+TEST_F(ResultsWindow, WholeRaceThroughKeysAndClicks)
+{
+    exampleRace();
+    for (int n = 1; n <= 4; ++n)
+        mark(n, 1);
+
+    // The marks show the lap they end; the fourth carries the final-lap glyph.
+    EXPECT_EQ(window->row(1)->labels[1]->text(), QString());
+    EXPECT_EQ(window->row(2)->labels[1]->text(), QStringLiteral("1"));
+    EXPECT_EQ(window->row(3)->labels[1]->text(), QStringLiteral("2"));
+    EXPECT_EQ(window->row(4)->labels[1]->text(), QStringLiteral("3"));
+    EXPECT_TRUE(window->row(3)->buttons[1]->icon().isNull());
+    EXPECT_FALSE(window->row(4)->buttons[1]->icon().isNull());
+    EXPECT_FALSE(window->row(1)->radios[1]->isVisible());  // never on the start row
+    EXPECT_TRUE(window->row(2)->radios[1]->isVisible());
+    EXPECT_TRUE(window->row(2)->radios[1]->isChecked());
+
+    key(Qt::Key_F9);
+    EXPECT_EQ(rowCells(1), (QStringList{"1.", "12", "00:00,00", "01:02,00", "00:59,50", "01:03,75", "00:59,50",
+                                        "00:00,00", "60,5"}));
+    EXPECT_EQ(grid()->RowCount(), 2);
+    EXPECT_EQ(textColour(edit(1)), TColor(11031552));
+    EXPECT_TRUE(child<TBitBtnWithColor>("bRESET")->isEnabled());
+    EXPECT_EQ(child<TBitBtnWithColor>("bRESET")->Color(), clBlack);
+    EXPECT_TRUE(child<QAction>("mReset")->isEnabled());
+    EXPECT_FALSE(child<QToolButton>("bABORT")->isEnabled());
+    EXPECT_TRUE(child<QToolButton>("sbSave")->isEnabled());
+    EXPECT_TRUE(messages.isEmpty());
+
+    // The ranking wrote the day's backup into the start folder.
+    const QByteArray backup = readFile(backupPath());
+    EXPECT_TRUE(backup.startsWith("KLASSE: Klasse 1\r\n\r\n")) << backup.constData();
+    EXPECT_TRUE(backup.contains("   1.    12  00:00,00  01:02,00  00:59,50  01:03,75  00:59,50  00:00,00   60,5\r\n"));
+
+    // Entering the same race again writes the same values.
+    key(Qt::Key_F9);
+    EXPECT_EQ(rowCells(1)[6], QStringLiteral("00:59,50"));
+    EXPECT_EQ(grid()->RowCount(), 2);
+
+    // NÄCHSTEN: the question, then empty blue fields; the next car gets row 2
+    // and a car with a start only gets "Ausfall" and a red field.
+    key(Qt::Key_F10);
+    EXPECT_EQ(questions.last(), QStringLiteral("Ergebnisse löschen?"));
+    EXPECT_EQ(edit(1)->text(), QString());
+    EXPECT_EQ(textColour(edit(1)), TColor(11031552));
+    typeInto(edit(2), QStringLiteral("7"));
+    runRace({60000});
+    mark(1, 2);
+    key(Qt::Key_F9);
+    EXPECT_EQ(rowCells(2), (QStringList{"", "7", "00:00,00", "-", "-", "-", "Ausfall", "", ""}));
+    EXPECT_EQ(textColour(edit(2)), clRed);
+}
+
+TEST_F(ResultsWindow, TwoCarsOnOneRowTheOtherGetsFiftyMilliseconds)
+{
+    typeInto(edit(1), QStringLiteral("07"));
+    typeInto(edit(2), QStringLiteral("7"));
+    typeInto(eLEN(), QStringLiteral("850"));
+    runRace({60000, 120000});
+    mark(1, 1);
+    mark(1, 2);
+    mark(2, 1);  // first on the row: its time is exact
+    mark(2, 2);
+    mark(3, 2);
+    EXPECT_TRUE(window->row(2)->radios[1]->isChecked());
+    EXPECT_FALSE(window->row(2)->radios[2]->isChecked());
+    key(Qt::Key_F9);
+    // "07" and "7" are different cars; car "7" crossed 50 ms after "07".
+    EXPECT_EQ(rowCells(1), (QStringList{"1.", "7", "00:00,00", "01:00,05", "00:59,95", "-", "00:59,95", "00:00,00",
+                                        "51,0"}));
+    EXPECT_EQ(rowCells(2), (QStringList{"2.", "07", "00:00,00", "01:00,00", "-", "-", "01:00,00", "00:00,05", "51,0"}));
+
+    // Moving the exact-time mark to the other car swaps the 50 ms.
+    QTest::mouseClick(window->row(2)->radios[2], Qt::LeftButton);
+    EXPECT_TRUE(window->row(2)->radios[2]->isChecked());
+    EXPECT_FALSE(window->row(2)->radios[1]->isChecked());
+    key(Qt::Key_F9);
+    EXPECT_EQ(column(1), (QStringList{"7", "07"}));
+    EXPECT_EQ(column(3), (QStringList{"01:00,00", "01:00,05"}));
+    EXPECT_EQ(column(6), (QStringList{"01:00,00", "01:00,05"}));
+}
+
+TEST_F(ResultsWindow, FifthMarkIsDisabledAndUncountedRowsAreSkipped)
+{
+    typeInto(edit(1), QStringLiteral("12"));
+    typeInto(eLEN(), QStringLiteral("1000"));
+    runRace({62000, 121500, 185250, 250000, 300000});
+    for (int n = 1; n <= 6; ++n)
+        mark(n, 1);
+    EXPECT_FALSE(window->row(6)->buttons[1]->isEnabled());
+    EXPECT_TRUE(window->row(6)->buttons[1]->isChecked());
+    EXPECT_FALSE(window->row(5)->buttons[1]->isEnabled());
+    EXPECT_TRUE(window->row(4)->buttons[1]->isEnabled());
+
+    // Row 3 stops counting: red text, covered buttons; the marks after it move up.
+    QTest::mouseClick(window->row(3)->cbON, Qt::LeftButton);
+    EXPECT_FALSE(window->row(3)->cbON->isChecked());
+    EXPECT_EQ(window->row(3)->timeColor(), toQColor(clRed));
+    EXPECT_TRUE(window->row(3)->PanelOFF->isVisible());
+    QTest::mouseClick(window->row(2)->buttons[1], Qt::LeftButton);
+    QTest::mouseClick(window->row(2)->buttons[1], Qt::LeftButton);  // refresh the marks
+    EXPECT_TRUE(window->row(5)->buttons[1]->isEnabled());
+    EXPECT_EQ(window->row(5)->labels[1]->text(), QStringLiteral("3"));
+    key(Qt::Key_F9);
+    EXPECT_EQ(rowCells(1).mid(2, 5),
+              (QStringList{"00:00,00", "01:02,00", "02:03,25", "01:04,75", "01:02,00"}));
+
+    // Checking the row again brings back its colour.
+    QTest::mouseClick(window->row(3)->cbON, Qt::LeftButton);
+    EXPECT_EQ(window->row(3)->timeColor(), toQColor(clYellow));
+    EXPECT_FALSE(window->row(3)->PanelOFF->isVisible());
+}
+
+TEST_F(ResultsWindow, RefusesWithoutTrackLengthAndWithNothingMarked)
+{
+    typeInto(edit(1), QStringLiteral("12"));
+    typeInto(eLEN(), QString());
+    runRace({62000});
+    mark(1, 1);
+    mark(2, 1);
+    key(Qt::Key_F9);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Prüfen Sie bitte die Streckenlänge!")});
+    EXPECT_TRUE(eLEN()->hasFocus());
+    EXPECT_EQ(column(1), QStringList{QString()});
+    EXPECT_FALSE(child<TBitBtnWithColor>("bRESET")->isEnabled());
+
+    // With a length but no start number nothing is marked: no message.
+    messages.clear();
+    typeInto(eLEN(), QStringLiteral("850"));
+    edit(1)->clear();
+    key(Qt::Key_F9);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(column(1), QStringList{QString()});
+}
+
+TEST_F(ResultsWindow, StartNumberAndTrackLengthFieldsTakeDigitsOnly)
+{
+    typeInto(eLEN(), QStringLiteral("8a5"));
+    EXPECT_EQ(eLEN()->text(), QStringLiteral("85"));
+    EXPECT_EQ(window->classBook().trackLengths[0], 85);
+    EXPECT_EQ(eLEN()->palette().color(QPalette::Base), toQColor(clWindow));
+    QTest::keyClick(eLEN(), Qt::Key_Return);
+    EXPECT_TRUE(edit(1)->hasFocus());
+    typeInto(eLEN(), QString());
+    EXPECT_EQ(eLEN()->palette().color(QPalette::Base), toQColor(14737663));
+    EXPECT_EQ(window->classBook().trackLengths[0], 0);
+    typeInto(edit(3), QStringLiteral("1x2y34567"));
+    EXPECT_EQ(edit(3)->text(), QStringLiteral("12345"));
+}
+
+TEST_F(ResultsWindow, PlaceOrderToggleSharedPlacesAndDeleteLine)
+{
+    typeInto(eLEN(), QStringLiteral("1000"));
+    fillTable({{"A", "00:59,50"}, {"B", "01:00,00"}, {"C", "00:59,50"}, {"D", "Ausfall"}, {"E", ""}});
+    child("bSTART")->setFocus();
+
+    // Ctrl+P turns the place order off and ranks in the entry order.
+    key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_FALSE(child<QToolButton>("sbPlatz")->isChecked());
+    EXPECT_EQ(column(1), (QStringList{"A", "B", "C", "D", "E"}));
+    EXPECT_EQ(column(0), (QStringList{"1.", "3.", "1.", "", ""}));
+    EXPECT_EQ(column(7), (QStringList{"00:00,00", "00:00,50", "00:00,00", "", ""}));
+    EXPECT_EQ(column(8), (QStringList{"60,5", "60,0", "60,5", "", ""}));
+    EXPECT_EQ(grid()->SortOptions.SortCol, -1);
+    EXPECT_FALSE(grid()->SortOptions.CanSort);
+    ASSERT_TRUE(QFile::exists(backupPath()));
+    ASSERT_TRUE(QFile::remove(backupPath()));
+
+    // Ctrl+P again: place order, and the backup is written again.
+    key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(child<QToolButton>("sbPlatz")->isChecked());
+    EXPECT_EQ(column(1), (QStringList{"A", "C", "B", "D", "E"}));
+    EXPECT_EQ(column(0), (QStringList{"1.", "1.", "3.", "", ""}));
+    EXPECT_EQ(grid()->SortOptions.SortCol, 6);
+    EXPECT_TRUE(QFile::exists(backupPath()));
+
+    // "Zeile entfernen" deletes the current row and re-ranks.
+    grid()->SetRow(1);
+    child<QAction>("mDeleteline1")->trigger();
+    EXPECT_EQ(column(1), (QStringList{"C", "B", "D", "E"}));
+    EXPECT_EQ(column(0), (QStringList{"1.", "2.", "", ""}));
+    EXPECT_EQ(column(7), (QStringList{"00:00,00", "00:00,50", "", ""}));
+    EXPECT_EQ(grid()->LeftCol(), 2);
+    EXPECT_EQ(grid()->PopupMenu(), child<QMenu>("PopupMenuTable"));
+
+    // Deleting down to the last row empties it; the result buttons turn off.
+    for (int i = 0; i < 4; ++i) {
+        grid()->SetRow(1);
+        child<QAction>("mDeleteline1")->trigger();
+    }
+    EXPECT_EQ(grid()->RowCount(), 2);
+    EXPECT_EQ(column(1), QStringList{QString()});
+    EXPECT_FALSE(child<QToolButton>("sbSave")->isEnabled());
+}
+
+TEST_F(ResultsWindow, NextRaceSelectsTheBlockOfFive)
+{
+    fillTable({{"1", ""}, {"2", ""}, {"3", ""}, {"4", ""}, {"5", ""}, {"6", ""}, {"7", ""}, {"8", ""}});
+    struct Case {
+        int current;
+        int selected;
+    };
+    for (const Case c : {Case{7, 6}, Case{5, 1}, Case{1, 1}, Case{8, 6}}) {
+        SCOPED_TRACE(c.current);
+        grid()->SetRow(c.current);
+        typeInto(edit(3), QStringLiteral("99"));
+        window->sbNextClick(nullptr);
+        EXPECT_EQ(grid()->Row(), c.selected);
+        EXPECT_EQ(grid()->Selection().Top, c.selected);
+        EXPECT_EQ(grid()->Selection().Bottom, c.selected);
+        EXPECT_EQ(grid()->Selection().Left, 2);
+        EXPECT_EQ(grid()->Selection().Right, 9);
+        EXPECT_EQ(edit(3)->text(), QString());
+        EXPECT_TRUE(edit(1)->hasFocus());
+    }
+}
+
+TEST_F(ResultsWindow, ClearingKeepsPlacesAndStartNumbers)
+{
+    fillTable({{"12", "00:59,50"}, {"13", "01:00,00"}});
+    typeInto(eLEN(), QStringLiteral("850"));
+    child("bSTART")->setFocus();
+    key(Qt::Key_P, Qt::ControlModifier);
+    answer = false;
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(questions.last(), QStringLiteral("Ergebnisse löschen?"));
+    EXPECT_EQ(column(6), (QStringList{"00:59,50", "01:00,00"}));
+
+    answer = true;
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(column(0), (QStringList{"1.", "2."}));
+    EXPECT_EQ(column(1), (QStringList{"12", "13"}));
+    for (int c = 2; c <= 9; ++c)
+        EXPECT_EQ(column(c), (QStringList{"", ""})) << c;
+    EXPECT_TRUE(child<QToolButton>("sbCLS")->isEnabled());  // places and numbers stay
+}
+
+TEST_F(ResultsWindow, SaveProposesTheDateStampAndWritesTheResultsFile)
+{
+    fillTable({{"12", "00:59,50"}});
+    chosenFile = dir.filePath(QStringLiteral("results.txt"));
+    child("bSTART")->setFocus();
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(proposedNames, QStringList{QStringLiteral("2026-12-07_07-05")});
+    const QByteArray expected = QByteArray("KLASSE: Klasse 1\r\n\r\n")
+                                + "  Pl.   Nr.     START   1.Runde   2.Runde   3.Runde  Beste R.   Abstand   Km/h\r\n"
+                                + "         12  00:00,00" + QByteArray(30, ' ') + "  00:59,50" + QByteArray(17, ' ')
+                                + "\r\n\r\n";
+    EXPECT_EQ(readFile(chosenFile), expected);
+    EXPECT_TRUE(messages.isEmpty());
+
+    // Cancelling writes nothing.
+    QFile::remove(chosenFile);
+    chosenFile.clear();
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(proposedNames.size(), 2);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("results.txt"))));
+}
+
+TEST_F(ResultsWindow, FailedSaveTellsTheOperatorAndKeepsTheOldFile)
+{
+    fillTable({{"12", "00:59,50"}});
+    chosenFile = dir.filePath(QStringLiteral("missing/results.txt"));
+    child("bSTART")->setFocus();
+    key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("konnte nicht gespeichert werden"))) << messages[0].toStdString();
+    EXPECT_FALSE(QFile::exists(chosenFile));
+}
+
+class ResultsWindowUnwritableBackup : public ResultsWindowTest {};
+
+TEST_F(ResultsWindowUnwritableBackup, BackupFailureIsSilentAndRankingGoesOn)
+{
+    backupDirOption = dir.filePath(QStringLiteral("no-such-folder"));
+    make();
+    EXPECT_EQ(window->backupDir(), backupDirOption);
+    typeInto(eLEN(), QStringLiteral("1000"));
+    fillTable({{"A", "01:00,00"}, {"B", "00:59,00"}});
+    child("bSTART")->setFocus();
+    key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(column(0), (QStringList{"2.", "1."}));
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_FALSE(QDir(backupDirOption).exists());
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+#pragma once
+
+// A main window for tests of the result tables and classes: fake counter,
+// fixed wall clock, program and backup folders in a temporary folder, and
+// recorded questions, messages and file choices.
+
+#include "app/formmain.h"
+#include "app/frame1.h"
+#include "controls/sortgrid.h"
+#include "support/fakes.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class ResultsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Speeds are shown in the regional format; German is the reference.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("prog")));
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("backup")));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    QString programDir() const { return dir.filePath(QStringLiteral("prog")); }
+    QString backupDir() const { return dir.filePath(QStringLiteral("backup")); }
+
+    void writeProgramFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(QDir(programDir()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    void make()
+    {
+        FormMainOptions options;
+        options.counters = counter.source();
+        options.programDir = programDir();
+        options.beeper = [this] { return beeps.make(); };
+        options.settingsBaseName = QStringLiteral("PylonixResultsTest");
+        options.configRoot = dir.filePath(QStringLiteral("config"));
+        options.backupDir = backupDirOption.isNull() ? backupDir() : backupDirOption;
+        options.now = [this] { return now; };
+        options.ask = [this](const QString& question) {
+            questions << question;
+            return answer;
+        };
+        options.message = [this](const QString& text) { messages << text; };
+        options.chooseSaveFile = [this](const QString& proposed) {
+            proposedNames << proposed;
+            return chosenFile;
+        };
+        options.chooseOpenFile = [this](const QString&) { return chosenFile; };
+        window = std::make_unique<TFormMain>(options);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    template <typename T = QWidget>
+    T* child(const char* name)
+    {
+        auto* found = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QLineEdit* edit(int k) { return child<QLineEdit>(QStringLiteral("Edit%1").arg(k).toLatin1().constData()); }
+    QLineEdit* eLEN() { return child<QLineEdit>("eLEN"); }
+    QComboBox* classBox() { return child<QComboBox>("cmb_Klasse"); }
+    QTabWidget* pages() { return child<QTabWidget>("PageControl1"); }
+    TSortGrid* grid(int page = -1) { return window->resultGrid(page < 0 ? window->activePage() : page); }
+    QString cell(int col, int row, int page = -1) { return grid(page)->Cells(col, row); }
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(window.get(), k, modifiers);
+    }
+    void typeInto(QLineEdit* field, const QString& text)
+    {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, text);
+    }
+
+    // Runs a race: START, then one ZEIT at each given race time (ms), then ENDE.
+    void runRace(const QList<int>& zeitMs)
+    {
+        answer = true;
+        key(Qt::Key_F5);
+        int last = 0;
+        for (int ms : zeitMs) {
+            counter.advanceMs(ms - last);
+            last = ms;
+            key(Qt::Key_F6);
+        }
+        key(Qt::Key_F8);
+    }
+    // Clicks assignment button k of time row n.
+    void mark(int n, int k) { QTest::mouseClick(window->row(n)->buttons[k], Qt::LeftButton); }
+
+    // Writes data rows straight into a table (number, best lap), as earlier
+    // entries would have left them.
+    void fillTable(const QList<QPair<QString, QString>>& rows, int page = 0)
+    {
+        TSortGrid* g = grid(page);
+        g->SetRowCount(int(rows.size()) + 1);
+        for (int r = 0; r < rows.size(); ++r) {
+            g->SetCells(1, r + 1, rows[r].first);
+            g->SetCells(2, r + 1, QStringLiteral("00:00,00"));
+            g->SetCells(6, r + 1, rows[r].second);
+        }
+    }
+    QStringList column(int col, int page = -1)
+    {
+        QStringList texts;
+        for (int r = 1; r < grid(page)->RowCount(); ++r)
+            texts << cell(col, r, page);
+        return texts;
+    }
+    QString backupPath() const { return QDir(backupDir()).filePath(QStringLiteral("Sicherung_2026-12-07.txt")); }
+    QByteArray readFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+    FakeCounter counter;
+    BeepLog beeps;
+    QDateTime now{QDate(2026, 12, 7), QTime(7, 5)};
+    bool answer = true;
+    QStringList questions;
+    QStringList messages;
+    QStringList proposedNames;
+    QString chosenFile;
+    QString backupDirOption;
+    std::unique_ptr<TFormMain> window;
+};
