@@ -333,6 +333,16 @@ private:
     void showMessage(const QString& text);
     QDateTime currentDateTime() const;
     void writeResultsBackup(int page, const ResultTable& current);
+    // The table of a page as plain data, re-read from its grid only when the
+    // grid's contents changed since the last read.
+    const ResultTable& cachedTable(int page) const;
+    void rememberTable(int page, const ResultTable& table) const;
+    struct CachedTable {
+        quint64 generation = ~quint64(0);
+        int rowCount = -1;
+        ResultTable table;
+    };
+    mutable std::array<CachedTable, kClasses> m_tableCache;
     void rankTable(int page, ResultTable& table);
     QVector<ResultTable> allResultTables() const;
     QVector<ClassResults> classResults(const QVector<ResultTable>& tables) const;

@@ -504,6 +504,7 @@ void TFormMain::rankTable(int page, ResultTable& table)
 
     const RankResult ranked = ::RankTable(table, options);
     writeResultGrid(*grid, table);
+    rememberTable(page, table);
     writeResultsBackup(page, table);
 
     grid->SortOptions.CanSort = false;
@@ -518,9 +519,39 @@ QVector<ResultTable> TFormMain::allResultTables() const
 {
     QVector<ResultTable> tables;
     tables.reserve(kClasses);
-    for (const TSortGrid* grid : m_grids)
-        tables.append(readResultGrid(*grid));
+    for (int p = 0; p < kClasses; ++p)
+        tables.append(cachedTable(p));
     return tables;
+}
+
+const ResultTable& TFormMain::cachedTable(int page) const
+{
+    const TSortGrid& grid = *m_grids[page];
+    CachedTable& cached = m_tableCache[std::size_t(page)];
+    if (cached.generation != grid.contentGeneration() || cached.rowCount != grid.RowCount()) {
+        cached.table = readResultGrid(grid);
+        cached.generation = grid.contentGeneration();
+        cached.rowCount = grid.RowCount();
+    }
+    return cached.table;
+}
+
+void TFormMain::rememberTable(int page, const ResultTable& table) const
+{
+    // Only valid when the grid holds exactly this table, i.e. right after
+    // writeResultGrid.
+    const TSortGrid& grid = *m_grids[page];
+    CachedTable& cached = m_tableCache[std::size_t(page)];
+    bool same = grid.RowCount() == table.rowCount();
+    for (int r = 0; same && r < table.rowCount(); ++r)
+        same = table.rows[r].size() == ResultTable::ColumnCount;
+    if (!same) {
+        cached.rowCount = -1;  // shapes differ: read the grid next time
+        return;
+    }
+    cached.table = table;
+    cached.generation = grid.contentGeneration();
+    cached.rowCount = grid.RowCount();
 }
 
 QVector<ClassResults> TFormMain::classResults(const QVector<ResultTable>& tables) const
@@ -537,7 +568,7 @@ void TFormMain::writeResultsBackup(int page, const ResultTable& current)
     QVector<ResultTable> tables;
     tables.reserve(kClasses);
     for (int p = 0; p < kClasses; ++p)
-        tables.append(p == page ? current : readResultGrid(*m_grids[p]));
+        tables.append(p == page ? current : cachedTable(p));
     // A backup that cannot be written is skipped without a word; the tables
     // are untouched and the next ranking tries again.
     writeBackup(QDir(m_backupDir), currentDateTime().date(), classResults(tables));

@@ -54,6 +54,7 @@ void TMyStringGrid::SetCells(int ACol, int ARow, const QString& Value)
     if (list.Strings(ACol) == Value)
         return;
     list.SetStrings(ACol, Value);
+    ++m_generation;
     if (list.isEmpty())
         m_data.put(ARow, nullptr);
     cellChanged(ACol, ARow);
@@ -68,6 +69,7 @@ void TMyStringGrid::SetObjects(int ACol, int ARow, QObject* Value)
         return;
     TStringSparseList& list = row ? *row : ensureRow(ARow);
     list.SetObjects(ACol, Value);
+    ++m_generation;
     if (list.isEmpty())
         m_data.put(ARow, nullptr);
     cellChanged(ACol, ARow);
@@ -139,12 +141,14 @@ void TMyStringGrid::SetEditText(int ACol, int ARow, const QString& Value)
 void TMyStringGrid::ColumnMoved(int FromIndex, int ToIndex)
 {
     m_data.forAll([FromIndex, ToIndex](int, TStringSparseList& row) { row.move(FromIndex, ToIndex); });
+    ++m_generation;
     TMyDrawGrid::ColumnMoved(FromIndex, ToIndex);
 }
 
 void TMyStringGrid::RowMoved(int FromIndex, int ToIndex)
 {
     m_data.move(FromIndex, ToIndex);
+    ++m_generation;
     TMyDrawGrid::RowMoved(FromIndex, ToIndex);
 }
 
@@ -153,11 +157,13 @@ void TMyStringGrid::DeleteRowData(int ARow)
     // The removed row leaves the storage, so rows kept beyond the count (a
     // filter's hidden rows) close up and no stale text comes back later.
     m_data.remove(ARow);
+    ++m_generation;
 }
 
 void TMyStringGrid::DeleteColumnData(int ACol)
 {
     m_data.forAll([ACol](int, TStringSparseList& row) { row.remove(ACol); });
+    ++m_generation;
 }
 
 void TMyStringGrid::permuteRows(int first, const std::vector<int>& order)
@@ -168,6 +174,7 @@ void TMyStringGrid::permuteRows(int first, const std::vector<int>& order)
         taken.push_back(m_data.take(first + i));
     for (int i = 0; i < int(order.size()); ++i)
         m_data.put(first + i, std::move(taken[std::size_t(order[std::size_t(i)] - first)]));
+    ++m_generation;
     InvalidateGrid();
 }
 
@@ -175,6 +182,7 @@ void TMyStringGrid::clearRowData(int ARow)
 {
     if (m_data.get(ARow)) {
         m_data.put(ARow, nullptr);
+        ++m_generation;
         InvalidateRow(ARow);
     }
 }

@@ -30,6 +30,11 @@ public:
     void beginStringUpdate() { ++m_stringUpdate; }
     void endStringUpdate();
 
+    // Counts every change of the stored texts and of their places (cells,
+    // moved, sorted, deleted rows). Equal counts mean equal contents, so a
+    // reader may keep a copy for as long as the count stays the same.
+    quint64 contentGeneration() const { return m_generation; }
+
     // Section size of the per-row list (16 or 256 slots), fixed at creation.
     int rowSectionSize() const { return m_data.sectionSize(); }
 
@@ -54,6 +59,7 @@ private:
     void cellChanged(int ACol, int ARow);
 
     TSparseList<TStringSparseList> m_data;
+    quint64 m_generation = 0;
     TSparseList<TMyStringGridStrings> m_rowViews;
     TSparseList<TMyStringGridStrings> m_colViews;
     int m_stringUpdate = 0;

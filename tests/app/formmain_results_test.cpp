@@ -146,6 +146,31 @@ TEST_F(ResultsWindow, WholeRaceThroughKeysAndClicks)
     EXPECT_EQ(textColour(edit(2)), clRed);
 }
 
+TEST_F(ResultsWindow, BackupFollowsChangesInTheOtherClasses)
+{
+    // Another class's table changes between two rankings (a row typed in,
+    // then sorted away): every backup shows the grids as they are, never an
+    // earlier copy.
+    auto* other = window->findChild<TSortGrid*>(QStringLiteral("SortGrid3"));
+    ASSERT_NE(other, nullptr);
+    exampleRace();
+    for (int n = 1; n <= 4; ++n)
+        mark(n, 1);
+    key(Qt::Key_F9);
+    EXPECT_FALSE(readFile(backupPath()).contains("Zwischenstand"));
+
+    other->SetCells(1, 1, QStringLiteral("44"));
+    other->SetCells(6, 1, QStringLiteral("Zwischenstand"));
+    key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(readFile(backupPath()).contains("Zwischenstand"));
+
+    other->SetCells(6, 1, QStringLiteral("01:00,00"));
+    key(Qt::Key_P, Qt::ControlModifier);
+    const QByteArray backup = readFile(backupPath());
+    EXPECT_FALSE(backup.contains("Zwischenstand"));
+    EXPECT_TRUE(backup.contains("01:00,00"));
+}
+
 TEST_F(ResultsWindow, TwoCarsOnOneRowTheOtherGetsFiftyMilliseconds)
 {
     typeInto(edit(1), QStringLiteral("07"));

@@ -799,3 +799,32 @@ TEST_F(SortGridTest, LastColumnFillsTheControl)
 }
 
 }  // namespace
+
+// Readers keep copies of a grid's texts for as long as its content count is
+// unchanged, so every change of text or of row places must move the count.
+TEST(SortGridContent, EveryChangeMovesTheContentCount)
+{
+    TSortGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(4);
+    grid.SortOptions.CanSort = true;
+    quint64 seen = grid.contentGeneration();
+    auto changed = [&] {
+        const bool moved = grid.contentGeneration() != seen;
+        seen = grid.contentGeneration();
+        return moved;
+    };
+    grid.SetCells(0, 1, QStringLiteral("b"));
+    grid.SetCells(0, 2, QStringLiteral("a"));
+    grid.SetCells(0, 3, QStringLiteral("c"));
+    EXPECT_TRUE(changed());
+    grid.SetCells(0, 1, QStringLiteral("b"));
+    EXPECT_FALSE(changed());  // the same text again
+    grid.SortByColumn(0);
+    EXPECT_EQ(grid.Cells(0, 1), QStringLiteral("a"));
+    EXPECT_TRUE(changed());
+    grid.DeleteRow(1);
+    EXPECT_TRUE(changed());
+    grid.Rows(1).SetStrings(2, QStringLiteral("x"));
+    EXPECT_TRUE(changed());
+}
