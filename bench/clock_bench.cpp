@@ -7,6 +7,7 @@
 //   clock_bench --clock    only the running clock (for a profiler)
 
 #include "app/formmain.h"
+#include "firstpaint.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -28,39 +29,6 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// Milliseconds since this process was started, from /proc (the kernel's own
-// record of the start, so the dynamic loader's work is counted too).
-double msSinceProcessStart()
-{
-    std::ifstream stat("/proc/self/stat");
-    std::string field;
-    for (int i = 0; i < 22 && stat >> field; ++i) {
-    }
-    const double startTicks = std::stod(field);
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    const double nowMs = double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6;
-    return nowMs - startTicks * 1000.0 / double(sysconf(_SC_CLK_TCK));
-}
-
-class FirstPaint : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !m_done) {
-            m_done = true;
-            QTimer::singleShot(0, qApp, [] {
-                std::printf("%.1f\n", msSinceProcessStart());
-                std::fflush(stdout);
-                QCoreApplication::exit(0);  // quit() would ask "Programm beenden?"
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool m_done = false;
-};
 
 int startupChild(int argc, char** argv)
 {

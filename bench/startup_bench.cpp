@@ -7,6 +7,7 @@
 //   startup_bench --child DIR CONFIGROOT  one start-up (used by the measurement)
 
 #include "app/formmain.h"
+#include "firstpaint.h"
 #include "platform/settingsstore.h"
 
 #include <QApplication>
@@ -24,36 +25,6 @@
 
 namespace {
 
-double msSinceProcessStart()
-{
-    std::ifstream stat("/proc/self/stat");
-    std::string field;
-    for (int i = 0; i < 22 && stat >> field; ++i) {
-    }
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    const double nowMs = double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6;
-    return nowMs - std::stod(field) * 1000.0 / double(sysconf(_SC_CLK_TCK));
-}
-
-class FirstPaint : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !m_done) {
-            m_done = true;
-            QTimer::singleShot(0, qApp, [] {
-                std::printf("%.1f\n", msSinceProcessStart());
-                std::fflush(stdout);
-                QCoreApplication::exit(0);  // quit() would ask "Programm beenden?"
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool m_done = false;
-};
 
 int child(int argc, char** argv)
 {

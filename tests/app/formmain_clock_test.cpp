@@ -44,9 +44,7 @@ protected:
             return answer;
         };
         window = std::make_unique<TFormMain>(options);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(showActive(window.get()));
     }
 
     template <typename T = QWidget>

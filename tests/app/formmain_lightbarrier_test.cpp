@@ -37,9 +37,7 @@ protected:
             return platform::DeviceOpenResult{std::move(device), 0};
         };
         window = std::make_unique<TFormMain>(options);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(showActive(window.get()));
         ASSERT_TRUE(window->openPort(3));
         EXPECT_EQ(openedPort, 3);
         dsr = std::make_unique<QSignalSpy>(window->comPort(), &TComPort::dsrChanged);

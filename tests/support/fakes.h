@@ -25,6 +25,12 @@ struct BeepLog {
     std::unique_ptr<TBeeper> make();
 };
 
+class QWidget;
+
+// Shows a window and makes it the active one, so that its short-cut keys
+// work; false when it did not become active.
+bool showActive(QWidget* window);
+
 // Answers the next modal dialog that opens by clicking the button with the
 // given objectName ("OKBtn" or "CancelBtn"); call before the action that
 // opens it.

@@ -71,9 +71,7 @@ protected:
         };
         options.chooseOpenFile = [this](const QString&) { return chosenFile; };
         window = std::make_unique<TFormMain>(options);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(showActive(window.get()));
     }
 
     template <typename T = QWidget>
