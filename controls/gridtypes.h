@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/borderstyle.h"
+
 #include "controls/tcolor.h"
 
 #include <QFlags>
@@ -35,7 +37,6 @@ Q_DECLARE_FLAGS(TGridDrawState, TGridDrawStateFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
-enum TBorderStyle { bsNone, bsSingle };
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
 
 // Horizontal alignment of cell text (the three-valued platform alignment).

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "controls/borderstyle.h"
 #include "controls/tcolor.h"
 
 #include <QPolygon>
 #include <QWidget>
-
-enum class TBorderStyle { bsNone, bsSingle };
 
 // One owner-drawn seven-segment digit with a corner dot. Setters compare first
 // and repaint only on a real change: a running clock repaints little.
