@@ -1310,6 +1310,16 @@ void TSortGrid::commitDropDown()
         OnSetComboBox(this, cell.X, cell.Y, line);
 }
 
+void TSortGrid::cancelDropDown()
+{
+    if (m_dropDown->isHidden())
+        return;
+    // Disarmed before hiding: the focus leaving the list must not commit.
+    m_dropCell = TGridCoord{-1, -1};
+    m_dropDown->hide();
+    setFocus();
+}
+
 bool TSortGrid::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_dropDown || watched == m_dropDown->viewport()) {
@@ -1317,6 +1327,12 @@ bool TSortGrid::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseButtonRelease:
             commitDropDown();
             return true;
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+                cancelDropDown();
+                return true;
+            }
+            break;
         case QEvent::KeyRelease: {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {

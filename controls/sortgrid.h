@@ -177,6 +177,8 @@ private:
     bool openDropDown(int ACol, int ARow);
     void hideDropDown();
     void commitDropDown();
+    // Escape in the list: closes it and leaves the cell as it was.
+    void cancelDropDown();
     void cellClicked(int ACol, int ARow, int X);
     void rememberEditCell();
     void validateCell();
