@@ -102,7 +102,7 @@ protected:
     {
         QTest::mouseClick(view(), Qt::LeftButton, {}, center(col, row));
         ASSERT_TRUE(list()->isVisible()) << "the list opens on a click";
-        QTRY_VERIFY_WITH_TIMEOUT(list()->hasFocus(), 500);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list()->hasFocus(); }, 500));
     }
 
     QStringList lines{QStringLiteral("Charlie"), QStringLiteral("Alpha"), QStringLiteral("Bravo")};
@@ -471,7 +471,7 @@ TEST_F(SortGridMouseTest, DraggingBelowTheRowsScrollsAndTheSelectedRowFollows)
     QTest::mousePress(view(), Qt::LeftButton, {}, center(1, 1));
     const QPoint below(center(1, 1).x(), view()->height() + 15);
     dragTo(below);
-    QTRY_VERIFY_WITH_TIMEOUT(grid->TopRow() >= 3, 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->TopRow() >= 3; }, 1000));
     EXPECT_EQ(grid->Row(), grid->TopRow() + grid->VisibleRowCount() - 1);
     EXPECT_EQ(grid->SelectedRows(), (std::vector<int>{grid->Row()})) << "the one selected row follows";
     EXPECT_GE(selected, 2);

@@ -169,7 +169,7 @@ TEST_F(AutoScrollTest, HoldingBelowTheCellsScrollsDownAndGrowsTheSelection)
     QTest::mousePress(view(), Qt::LeftButton, {}, center(1, 1));
     const QPoint below(center(1, 1).x(), view()->height() + 20);
     dragTo(below);
-    QTRY_VERIFY_WITH_TIMEOUT(grid.TopRow() >= 3, 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid.TopRow() >= 3; }, 1000));
     const int bottom = grid.Selection().Bottom;
     EXPECT_GT(bottom, lastVisible) << "the selection follows the view";
     EXPECT_EQ(bottom, grid.TopRow() + grid.VisibleRowCount() - 1) << "down to the last visible row";
@@ -186,7 +186,7 @@ TEST_F(AutoScrollTest, HoldingRightOfTheCellsScrollsTheColumns)
 {
     QTest::mousePress(view(), Qt::LeftButton, {}, center(2, 2));
     dragTo(QPoint(view()->width() + 20, center(2, 2).y()));
-    QTRY_VERIFY_WITH_TIMEOUT(grid.LeftCol() >= 3, 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid.LeftCol() >= 3; }, 1000));
     EXPECT_EQ(grid.Selection().Right, grid.LeftCol() + grid.VisibleColCount() - 1);
     EXPECT_EQ(grid.Selection().Left, 2);
     EXPECT_EQ(grid.Selection().Top, 2);
@@ -201,7 +201,7 @@ TEST_F(AutoScrollTest, HoldingOverTheHeaderScrollsBackUp)
     ASSERT_EQ(grid.TopRow(), 20);
     QTest::mousePress(view(), Qt::LeftButton, {}, center(1, 22));
     dragTo(QPoint(center(1, 22).x(), 2));  // over the fixed header row
-    QTRY_VERIFY_WITH_TIMEOUT(grid.TopRow() <= 18, 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid.TopRow() <= 18; }, 1000));
     EXPECT_EQ(grid.Selection().Top, grid.TopRow()) << "the selection reaches the first visible row";
     EXPECT_EQ(grid.Selection().Bottom, 22);
     QTest::mouseRelease(view(), Qt::LeftButton, {}, QPoint(center(1, 22).x(), 2));
@@ -213,7 +213,7 @@ TEST_F(AutoScrollTest, WithoutRangeSelectTheCurrentCellTravels)
     QTest::mousePress(view(), Qt::LeftButton, {}, center(1, 1));
     const QPoint below(center(1, 1).x(), view()->height() + 20);
     dragTo(below);
-    QTRY_VERIFY_WITH_TIMEOUT(grid.TopRow() >= 3, 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid.TopRow() >= 3; }, 1000));
     EXPECT_EQ(grid.Row(), grid.TopRow() + grid.VisibleRowCount() - 1);
     EXPECT_EQ(grid.Selection().Top, grid.Selection().Bottom) << "one cell, no range";
     QTest::mouseRelease(view(), Qt::LeftButton, {}, below);
@@ -226,7 +226,7 @@ TEST_F(AutoScrollTest, StopsAtTheLastRow)
     QTest::mousePress(view(), Qt::LeftButton, {}, center(1, start));
     const QPoint below(center(1, start).x(), view()->height() + 20);
     dragTo(below);
-    QTRY_COMPARE_WITH_TIMEOUT(grid.Selection().Bottom, grid.RowCount() - 1, 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid.Selection().Bottom == grid.RowCount() - 1; }, 1000));
     letTimerRun(130);
     EXPECT_EQ(grid.Selection().Bottom, grid.RowCount() - 1);
     EXPECT_EQ(grid.TopRow() + grid.VisibleRowCount(), grid.RowCount()) << "never past the end";
