@@ -1574,6 +1574,14 @@ void TMyCustomGrid::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers Shift, int X,
     }
 }
 
+void TMyCustomGrid::cancelMouseMode()
+{
+    m_scrollTimer->stop();
+    // A width or height dragged so far stays; a pending move is dropped.
+    m_gridState = gsNormal;
+    m_moveIndex = m_movePos = -1;
+}
+
 void TMyCustomGrid::scrollTimerTick()
 {
     if (m_gridState != gsSelecting) {
@@ -1621,6 +1629,10 @@ void TMyCustomGrid::focusOutEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     InvalidateCell(m_current.X, m_current.Y);
+    // Whoever took the focus (a dialog, a popup) also gets the button release:
+    // without one the scroll timer would run on and a move would stay armed.
+    if (!m_editor->hasFocus())
+        cancelMouseMode();
     // Focus passing to our own editor does not leave the grid.
     if (event->reason() != Qt::PopupFocusReason && !m_editor->hasFocus())
         DoExit();

@@ -211,6 +211,8 @@ private:
     void drawBlock(int firstCol, int lastCol, int firstRow, int lastRow, const QRect& clip);
     void drawOneCell(int col, int row, const QRect& rect);
     void scrollTimerTick();
+    // Ends a selecting, sizing or moving drag that will get no button release.
+    void cancelMouseMode();
     void onVerticalScroll(int value);
     void onHorizontalScroll(int value);
     void onScrollAction(int action);

@@ -1,6 +1,9 @@
 #include "controls/mystringgrid.h"
 
+#include "support/fakes.h"
+
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -231,6 +234,37 @@ TEST_F(AutoScrollTest, StopsAtTheLastRow)
     EXPECT_EQ(grid.Selection().Bottom, grid.RowCount() - 1);
     EXPECT_EQ(grid.TopRow() + grid.VisibleRowCount(), grid.RowCount()) << "never past the end";
     QTest::mouseRelease(view(), Qt::LeftButton, {}, below);
+}
+
+// A dialog or another window taking the focus swallows the button release;
+// the grid must not go on scrolling behind it.
+TEST(StringGridFocusTest, LosingTheFocusEndsTheDrag)
+{
+    QWidget form;
+    form.resize(420, 340);
+    auto* grid = new TMyStringGrid(&form);
+    grid->setGeometry(0, 0, 400, 300);
+    grid->SetRowCount(60);
+    auto* other = new QLineEdit(&form);
+    other->setGeometry(0, 310, 100, 25);
+    ASSERT_TRUE(showActive(&form));
+    grid->setFocus();
+    ASSERT_TRUE(grid->hasFocus());
+
+    QWidget* view = grid->viewport();
+    const QPoint start = grid->CellRect(1, 1).center();
+    QTest::mousePress(view, Qt::LeftButton, {}, start);
+    const QPoint below(start.x(), view->height() + 20);
+    QMouseEvent move(QEvent::MouseMove, below, view->mapToGlobal(below), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(view, &move);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->TopRow() >= 2; }, 1000));
+
+    other->setFocus();
+    ASSERT_TRUE(other->hasFocus());
+    const int top = grid->TopRow();
+    QTest::qWait(150);
+    EXPECT_EQ(grid->TopRow(), top) << "the view stands still once the grid lost the focus";
+    EXPECT_EQ(grid->gridState(), gsNormal);
 }
 
 }  // namespace
