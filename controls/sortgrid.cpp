@@ -1277,8 +1277,12 @@ bool TSortGrid::openDropDown(int ACol, int ARow)
         height = int(lines.size()) * std::max(m_dropDown->sizeHintForRow(0), 1) + 5;
     else if (h > 0)
         height = h;
-    // Placed under the cell, so the choice visibly belongs to it.
-    const QPoint origin = viewport()->mapTo(host, QPoint(cell.left(), cell.top() + cell.height()));
+    // Placed under the cell, so the choice visibly belongs to it; above it
+    // when the form ends first, or its last lines could not be reached.
+    QPoint origin = viewport()->mapTo(host, QPoint(cell.left(), cell.top() + cell.height()));
+    const int topAbove = viewport()->mapTo(host, cell.topLeft()).y() - height;
+    if (origin.y() + height > host->height() && topAbove >= 0)
+        origin.setY(topAbove);
     m_dropDown->setGeometry(origin.x(), origin.y(), width, height);
     m_dropCell = TGridCoord{ACol, ARow};
     m_dropDown->show();

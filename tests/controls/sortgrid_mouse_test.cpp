@@ -233,6 +233,29 @@ TEST_F(DropDownTest, ListFollowsAScrolledCell)
     EXPECT_EQ(grid->Cells(2, 22), QStringLiteral("Bravo")) << "the choice goes into the opened cell";
 }
 
+TEST_F(DropDownTest, ClickingAnotherCellCommitsIntoTheOpenedCell)
+{
+    open(2, 3);
+    QTest::keyClick(list(), Qt::Key_Down);
+    QTest::mouseClick(view(), Qt::LeftButton, {}, center(4, 1));
+    EXPECT_FALSE(list()->isVisible());
+    EXPECT_EQ(grid->Cells(2, 3), QStringLiteral("Charlie")) << "leaving the list takes its choice";
+    EXPECT_EQ(grid->Cells(4, 1), QString()) << "never into the cell clicked next";
+    EXPECT_EQ(chosen, (QStringList{"2,3=Charlie"}));
+}
+
+TEST_F(DropDownTest, ListOpensAboveACellWithNoRoomBelow)
+{
+    grid->SetRowCount(40);
+    const int row = grid->TopRow() + grid->VisibleRowCount() - 1;  // last fully visible row
+    open(2, row);
+    const QRect cell = grid->CellRect(2, row);
+    const QPoint cellTop = view()->mapTo(&form, cell.topLeft());
+    EXPECT_LE(list()->geometry().bottom(), form.height() - 1) << "the whole list is on the form";
+    EXPECT_EQ(list()->geometry().bottom() + 1, cellTop.y()) << "right above the cell";
+    EXPECT_EQ(list()->x(), cellTop.x());
+}
+
 // --- Ellipsis cells ------------------------------------------------------------------------
 
 struct EllipsisCase {
