@@ -30,10 +30,10 @@ bool armTimer(int timerFd, quint32 periodMs)
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    itimerspec spec{};
-    spec.it_value = addMilliseconds(now, periodMs);
-    spec.it_interval = addMilliseconds(timespec{}, periodMs);
-    return timerfd_settime(timerFd, TFD_TIMER_ABSTIME, &spec, nullptr) == 0;
+    itimerspec period{};
+    period.it_value = addMilliseconds(now, periodMs);
+    period.it_interval = addMilliseconds(timespec{}, periodMs);
+    return timerfd_settime(timerFd, TFD_TIMER_ABSTIME, &period, nullptr) == 0;
 }
 
 }  // namespace
