@@ -1,9 +1,10 @@
 #include "platform/settingsstore.h"
 
+#include "platform/atomicwrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <limits>
@@ -309,16 +310,9 @@ QString SettingsStore::save()
         return QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
     if (info.isDir())
         return QStringLiteral("%1 is a folder").arg(m_filePath);
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    const QByteArray data = serialize();
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return file.errorString();
-    }
-    if (!file.commit())
-        return file.errorString();
+    const WriteResult written = writeFileAtomically(m_filePath, serialize());
+    if (!written.ok)
+        return written.error;
     m_open = true;
     return {};
 }

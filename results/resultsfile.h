@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/atomicwrite.h"
+#include "platform/atomicwrite.h"
 #include "results/resulttable.h"
 
 #include <QByteArray>

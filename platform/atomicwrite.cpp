@@ -1,4 +1,4 @@
-#include "results/atomicwrite.h"
+#include "platform/atomicwrite.h"
 
 #include <QSaveFile>
 
