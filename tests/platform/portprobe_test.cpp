@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <fcntl.h>
+#include "support/pty.h"
+
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <signal.h>
@@ -15,26 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A pseudo-terminal pair; the slave stands in for a serial device.
-struct Pty {
-    int master = -1;
-    int slave = -1;
-    QString path;
-    Pty()
-    {
-        char name[128] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) == 0)
-            path = QString::fromLocal8Bit(name);
-    }
-    ~Pty()
-    {
-        if (slave >= 0)
-            close(slave);
-        if (master >= 0)
-            close(master);
-    }
-};
 
 // Another program holding a device open: a child process that opens it
 // and waits until the pipe is closed.

@@ -1,40 +1,13 @@
 #include "results/ranking.h"
 
+#include "support/resulttables.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 namespace {
-
-using Rows = std::vector<std::vector<std::string>>;
-
-ResultTable makeTable(const Rows& data)
-{
-    ResultTable table;
-    table.rows.append(ResultTable::headings());
-    for (const auto& cells : data) {
-        QStringList row;
-        for (const auto& text : cells)
-            row.append(QString::fromStdString(text));
-        while (row.size() < ResultTable::ColumnCount)
-            row.append(QString());
-        table.rows.append(row);
-    }
-    return table;
-}
-
-Rows dataRows(const ResultTable& table)
-{
-    Rows rows;
-    for (int r = 1; r < table.rowCount(); ++r) {
-        std::vector<std::string> cells;
-        for (int c = 0; c < ResultTable::ColumnCount; ++c)
-            cells.push_back(table.cell(r, c).toStdString());
-        rows.push_back(cells);
-    }
-    return rows;
-}
 
 // Start numbers of the data rows, top to bottom.
 std::vector<std::string> numbers(const ResultTable& table)

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include "support/resulttables.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -11,25 +13,6 @@
 #include <vector>
 
 namespace {
-
-using Rows = std::vector<std::vector<std::string>>;
-
-ResultTable makeTable(const Rows& data)
-{
-    ResultTable table;
-    table.rows.append(ResultTable::headings());
-    for (const auto& cells : data) {
-        QStringList row;
-        for (const auto& text : cells)
-            row.append(QString::fromStdString(text));
-        while (row.size() < ResultTable::ColumnCount)
-            row.append(QString());
-        table.rows.append(row);
-    }
-    if (data.empty())
-        table.appendRow();
-    return table;
-}
 
 QByteArray readAll(const QString& path)
 {

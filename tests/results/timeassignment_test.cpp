@@ -1,5 +1,7 @@
 #include "results/timeassignment.h"
 
+#include "support/resulttables.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,56 +9,24 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-// A table from its data rows (heading added); short rows are padded.
-ResultTable makeTable(const Rows& data)
-{
-    ResultTable table;
-    table.rows.append(ResultTable::headings());
-    for (const auto& cells : data) {
-        QStringList row;
-        for (const auto& text : cells)
-            row.append(QString::fromStdString(text));
-        while (row.size() < ResultTable::ColumnCount)
-            row.append(QString());
-        table.rows.append(row);
-    }
-    if (data.empty())
-        table.appendRow();
-    return table;
-}
-
-Rows dataRows(const ResultTable& table)
-{
-    Rows rows;
-    for (int r = 1; r < table.rowCount(); ++r) {
-        std::vector<std::string> cells;
-        for (int c = 0; c < ResultTable::ColumnCount; ++c)
-            cells.push_back(table.cell(r, c).toStdString());
-        rows.push_back(cells);
-    }
-    return rows;
-}
-
 // One time row in short form: marks "X...." per start-number field, '.' up,
 // 'x' down, 'X' down with the exact-time mark (at most one per row).
-struct RowSpec {
+struct RowText {
     const char* text;
     const char* marks;
     bool counted = true;
 };
 
-QVector<TimeRow> makeRows(const std::vector<RowSpec>& specs)
+QVector<TimeRow> makeRows(const std::vector<RowText>& texts)
 {
     QVector<TimeRow> rows;
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < texts.size(); ++i) {
         TimeRow row;
-        row.text = QString::fromUtf8(specs[i].text);
-        row.counted = specs[i].counted;
+        row.text = QString::fromUtf8(texts[i].text);
+        row.counted = texts[i].counted;
         row.zeitRow = i > 0;
         for (int k = 0; k < kCarsPerRace; ++k) {
-            const char m = specs[i].marks[k];
+            const char m = texts[i].marks[k];
             row.down[k] = m == 'x' || m == 'X';
             if (m == 'X')
                 row.exactMark = k + 1;
@@ -70,7 +40,7 @@ struct EntryCase {
     const char* name;
     int acc;
     std::vector<const char*> numbers;
-    std::vector<RowSpec> rows;
+    std::vector<RowText> rows;
     Rows before;
     Rows after;
     std::vector<int> passages;
