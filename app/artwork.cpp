@@ -2,6 +2,7 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QtMath>
 #include <QPainterPath>
 
 namespace {
@@ -123,4 +124,114 @@ QIcon tickIcon()
     tick.lineTo(17, 4);
     p.drawPath(tick);
     return QIcon(pm);
+}
+
+namespace {
+
+void paintGlyph(QPainter& p, ToolGlyph glyph)
+{
+    const QColor ink(40, 40, 40);
+    switch (glyph) {
+    case ToolGlyph::Save: {
+        // A floppy disk: body, metal slider, label.
+        p.setPen(QPen(ink, 1.2));
+        p.setBrush(QColor(40, 80, 160));
+        QPainterPath body;
+        body.moveTo(3, 3);
+        body.lineTo(17, 3);
+        body.lineTo(21, 7);
+        body.lineTo(21, 21);
+        body.lineTo(3, 21);
+        body.closeSubpath();
+        p.drawPath(body);
+        p.setBrush(QColor(210, 210, 215));
+        p.drawRect(QRectF(7, 3, 9, 6));
+        p.setBrush(QColor(40, 80, 160));
+        p.drawRect(QRectF(12.5, 4.2, 2, 3.6));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6, 12, 12, 8));
+        p.setPen(QPen(QColor(150, 150, 150), 1));
+        p.drawLine(QPointF(8, 15), QPointF(16, 15));
+        p.drawLine(QPointF(8, 17.5), QPointF(16, 17.5));
+        break;
+    }
+    case ToolGlyph::Clear: {
+        // A sheet with a red cross: the results go.
+        p.setPen(QPen(ink, 1.2));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 3, 14, 18));
+        p.setPen(QPen(QColor(150, 150, 150), 1));
+        for (qreal y = 7; y < 20; y += 3)
+            p.drawLine(QPointF(6, y), QPointF(16, y));
+        p.setPen(QPen(QColor(200, 0, 0), 2.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(12, 12), QPointF(21, 21));
+        p.drawLine(QPointF(21, 12), QPointF(12, 21));
+        break;
+    }
+    case ToolGlyph::Spreadsheet: {
+        p.setPen(QPen(ink, 1.2));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(3, 4, 18, 16));
+        p.setBrush(QColor(30, 130, 60));
+        p.drawRect(QRectF(3, 4, 18, 4));
+        p.setPen(QPen(QColor(30, 130, 60), 1));
+        for (qreal x = 9; x < 21; x += 6)
+            p.drawLine(QPointF(x, 8), QPointF(x, 20));
+        for (qreal y = 12; y < 20; y += 4)
+            p.drawLine(QPointF(3, y), QPointF(21, y));
+        break;
+    }
+    case ToolGlyph::Abort:
+    case ToolGlyph::Close: {
+        const bool big = glyph == ToolGlyph::Abort;
+        const qreal a = big ? 5 : 7;
+        const qreal b = 24 - a;
+        p.setPen(QPen(big ? QColor(200, 0, 0) : ink, big ? 3.6 : 2.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(a, a), QPointF(b, b));
+        p.drawLine(QPointF(b, a), QPointF(a, b));
+        break;
+    }
+    case ToolGlyph::Settings: {
+        // A cog: eight teeth round a ring.
+        const QPointF centre(12, 12);
+        QPainterPath cog;
+        for (int i = 0; i < 16; ++i) {
+            const qreal r = (i % 2 == 0) ? 10.5 : 7.8;
+            const qreal a0 = (i - 0.5) * M_PI / 8;
+            const qreal a1 = (i + 0.5) * M_PI / 8;
+            const QPointF p0 = centre + QPointF(r * qCos(a0), r * qSin(a0));
+            const QPointF p1 = centre + QPointF(r * qCos(a1), r * qSin(a1));
+            if (i == 0)
+                cog.moveTo(p0);
+            else
+                cog.lineTo(p0);
+            cog.lineTo(p1);
+        }
+        cog.closeSubpath();
+        cog.addEllipse(centre, 3.4, 3.4);
+        cog.setFillRule(Qt::OddEvenFill);
+        p.setPen(QPen(QColor(20, 20, 20), 0.8));
+        p.setBrush(QColor(220, 220, 225));
+        p.drawPath(cog);
+        break;
+    }
+    }
+}
+
+}  // namespace
+
+QIcon toolGlyph(ToolGlyph glyph)
+{
+    QIcon icon;
+    for (int side : {24, 48}) {
+        QPixmap pm(side, side);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(side / 24.0, side / 24.0);
+        paintGlyph(p, glyph);
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
 }

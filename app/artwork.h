@@ -14,3 +14,8 @@ QIcon pylonixIcon();
 
 // A green tick for confirming buttons.
 QIcon tickIcon();
+
+// Glyphs of the small tool buttons, drawn so that no button depends on a
+// font that has the symbol (emoji fonts are rarely installed).
+enum class ToolGlyph { Save, Clear, Spreadsheet, Abort, Close, Settings };
+QIcon toolGlyph(ToolGlyph glyph);

@@ -116,6 +116,13 @@ QToolButton* makeToolButton(QWidget* parent, const QString& name, const QString&
     return button;
 }
 
+void setGlyph(QToolButton* button, ToolGlyph glyph, int side)
+{
+    button->setIcon(toolGlyph(glyph));
+    button->setIconSize(QSize(side, side));
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+}
+
 QFrame* makePanel(QWidget* parent, const QString& name)
 {
     auto* panel = new QFrame(parent);
@@ -165,11 +172,6 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     for (TBitBtnWithColor* button : {bSTOP, bLAP, bRESET, bEintragen})
         button->setColor(clBtnFace);
     bHelp->setEnabled(QFileInfo::exists(m_helpFile));
-    for (int k = 1; k <= kStartNumberFields; ++k)
-        m_edits[k]->installEventFilter(this);
-    eLEN->installEventFilter(this);
-    if (cmb_Klasse->lineEdit())
-        cmb_Klasse->lineEdit()->installEventFilter(this);
     lookUpSound();
     ApplyAccuracy(m_acc);
     ApplyDisplayColors();
@@ -180,6 +182,13 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     createRows();
     finishResultsSetup();
 
+    // Every command key reaches its command from every field that takes the
+    // focus while the command is enabled (Ctrl+X clears, it does not cut).
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        if (widget->focusPolicy() != Qt::NoFocus)
+            widget->installEventFilter(this);
+    }
+
     TimerDate = new QTimer(this);
     TimerDate->setObjectName(QStringLiteral("TimerDate"));
     TimerDate->setInterval(5000);
@@ -189,6 +198,12 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
 
 TFormMain::~TFormMain()
 {
+    // The children outlive this destructor by a little: none of their events
+    // may reach the window's handlers once its members are gone.
+    for (QObject* child : findChildren<QObject*>()) {
+        child->removeEventFilter(this);
+        disconnect(child, nullptr, this, nullptr);
+    }
     writeBackSettings();
     // The serial worker must end before the window it reports to.
     if (ComPort)
@@ -246,15 +261,22 @@ void TFormMain::applyLanguage(QWidget* settingsDialog, QWidget* infoWindow)
         m_closeQuestion = m_texts.closeQuestion;
         m_abortQuestion = m_texts.clearQuestion;
         m_zeitCaption = m_texts.zeitCaption;
+        m_languageApplied = true;
     }
+    layOutLogoText();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
 {
-    if (ask(m_closeQuestion))
-        event->accept();
-    else
+    if (!ask(m_closeQuestion)) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // Help windows are windows of their own: left open they would keep the
+    // program running without its main window, the port open and the
+    // settings unwritten.
+    HtmlHelp::instance().closeAll();
 }
 
 // ---------------------------------------------------------------- building
@@ -318,7 +340,8 @@ void TFormMain::buildTopBar(QWidget* parent)
 
     bHelp = makeToolButton(Panel1, QStringLiteral("bHelp"), QStringLiteral("?"), QStringLiteral("[F1] Hilfe"));
     bHelp->setGeometry(2, 0, 38, 36);
-    bCFG = makeToolButton(Panel1, QStringLiteral("bCFG"), QStringLiteral("⚙"), QStringLiteral("[F2] Einstellungen"));
+    bCFG = makeToolButton(Panel1, QStringLiteral("bCFG"), QString(), QStringLiteral("[F2] Einstellungen"));
+    setGlyph(bCFG, ToolGlyph::Settings, 26);
     bCFG->setGeometry(42, 0, 38, 36);
     bInfo = makeToolButton(Panel1, QStringLiteral("bInfo"), QStringLiteral("i"), QStringLiteral("[F3] Information"));
     bInfo->setGeometry(82, 0, 38, 36);
@@ -334,7 +357,7 @@ void TFormMain::buildTopBar(QWidget* parent)
     cmb_Klasse->setGeometry(228, 5, 360, 27);
     setTextColour(cmb_Klasse, clBlack);
 
-    sbLoad = makeToolButton(Panel1, QStringLiteral("sbLoad"), QStringLiteral("…"), QString());
+    sbLoad = makeToolButton(Panel1, QStringLiteral("sbLoad"), QStringLiteral("…"), QStringLiteral("fsbLoad"));
     sbLoad->setGeometry(592, 4, 30, 29);
 
     // The maker's mark; a click opens the same address as the information window's link.
@@ -342,17 +365,22 @@ void TFormMain::buildTopBar(QWidget* parent)
     image5->setObjectName(QStringLiteral("Image5"));
     image5->setGeometry(650, 2, 32, 32);
     image5->setPixmap(pylonixIcon().pixmap(32, 32));
-    auto* label8 = new QLabel(QStringLiteral("Pylonix"), Panel1);
+    // The logo text: its first word may come from a language file, so the
+    // words are placed one after the other by their widths (layOutLogoText).
+    auto* label7 = new QLabel(QStringLiteral("Pylonix"), Panel1);
+    label7->setObjectName(QStringLiteral("Label7"));
+    auto* label8 = new QLabel(QStringLiteral("Zeitnahme"), Panel1);
     label8->setObjectName(QStringLiteral("Label8"));
-    label8->setGeometry(688, 0, 90, 37);
-    auto* label5 = new QLabel(QStringLiteral("Zeitnahme"), Panel1);
+    label8->setFont(arialFont(16, false));
+    auto* label5 = new QLabel(QStringLiteral("Kronwerk"), Panel1);
     label5->setObjectName(QStringLiteral("Label5"));
     label5->setFont(arialFont(12, false));
-    label5->setGeometry(778, 0, 100, 37);
-    for (QLabel* mark : {image5, label8, label5}) {
+    for (QLabel* mark : {image5, label7, label8, label5}) {
         mark->setCursor(Qt::PointingHandCursor);
         mark->installEventFilter(this);
     }
+    m_logoWords = {label7, label8, label5};
+    layOutLogoText();
 
     PanelDate = new QLabel(QStringLiteral("00:00"), Panel1);
     PanelDate->setObjectName(QStringLiteral("PanelDate"));
@@ -363,6 +391,16 @@ void TFormMain::buildTopBar(QWidget* parent)
     setTextColour(PanelDate, clSilver);
     PanelDate->setCursor(Qt::PointingHandCursor);
     PanelDate->installEventFilter(this);
+}
+
+void TFormMain::layOutLogoText()
+{
+    int x = 688;
+    for (QLabel* word : m_logoWords) {
+        word->adjustSize();
+        word->setGeometry(x, 0, word->width(), kTopBarHeight);
+        x += word->width() + 6;
+    }
 }
 
 void TFormMain::buildRightColumn(QWidget* parent)
@@ -377,7 +415,7 @@ void TFormMain::buildRightColumn(QWidget* parent)
     Panel4->setFixedHeight(58);
     Panel4->setFrameShape(QFrame::StyledPanel);
     auto* caption = new QLabel(QStringLiteral("Start-Nr.:"), Panel4);
-    caption->setObjectName(QStringLiteral("LabelStartNr"));
+    caption->setObjectName(QStringLiteral("Label2"));
     caption->setFont(arialFont(13, true));
     caption->setGeometry(6, 2, 200, 18);
     QFont editFont(QStringLiteral("Courier New"));
@@ -560,15 +598,17 @@ void TFormMain::buildButtonPanel(QWidget* parent)
     ImageLSstart = picture(QStringLiteral("ImageLSstart"), 3);
     ImageLSstop = picture(QStringLiteral("ImageLSstop"), 39);
 
-    bABORT = makeToolButton(Panel5, QStringLiteral("bABORT"), QStringLiteral("✖"),
-                            QStringLiteral("[F7] Rennen neu starten"));
+    bABORT = makeToolButton(Panel5, QStringLiteral("bABORT"), QString(), QStringLiteral("[F7] Rennen neu starten"));
+    setGlyph(bABORT, ToolGlyph::Abort, 24);
     bABORT->setGeometry(122, 75, 32, 32);
     bABORT->setEnabled(false);
 
-    sbCLS = makeToolButton(Panel5, QStringLiteral("sbCLS"), QStringLiteral("⌫"), QString());
-    sbSave = makeToolButton(Panel5, QStringLiteral("sbSave"), QStringLiteral("💾"),
-                            QStringLiteral("[Strg+S] Speichern unter…"));
-    sbExcel = makeToolButton(Panel5, QStringLiteral("sbExcel"), QStringLiteral("▦"), QString());
+    sbCLS = makeToolButton(Panel5, QStringLiteral("sbCLS"), QString(), QString());
+    setGlyph(sbCLS, ToolGlyph::Clear, 24);
+    sbSave = makeToolButton(Panel5, QStringLiteral("sbSave"), QString(), QStringLiteral("[Strg+S] Speichern unter…"));
+    setGlyph(sbSave, ToolGlyph::Save, 24);
+    sbExcel = makeToolButton(Panel5, QStringLiteral("sbExcel"), QString(), QString());
+    setGlyph(sbExcel, ToolGlyph::Spreadsheet, 24);
     sbPlatz = makeToolButton(Panel5, QStringLiteral("sbPlatz"), QStringLiteral("1."),
                              QStringLiteral("[Strg+P] Nach Platz sortieren"));
     int x = 2;
@@ -580,18 +620,22 @@ void TFormMain::buildButtonPanel(QWidget* parent)
     sbSave->setEnabled(false);
     sbExcel->setEnabled(false);
 
-    connect(bSTART, &TBitBtnWithColor::mouseDown, this, [this] {
-        if (mStart->isEnabled())
-            mStart->trigger();
-    });
-    connect(bLAP, &TBitBtnWithColor::mouseDown, this, [this] {
-        if (mLAP->isEnabled())
-            mLAP->trigger();
-    });
-    connect(bSTOP, &TBitBtnWithColor::mouseDown, this, [this] {
-        if (mStop->isEnabled())
-            mStop->trigger();
-    });
+    // The clock buttons act when the mouse button goes down, so the time is
+    // that of the press; Enter and Space on a focused one act the same.
+    // The menu items are built after the buttons: the member is read when
+    // the button acts.
+    const auto clockButton = [this](TBitBtnWithColor* button, QAction* const& item) {
+        button->setActsOnPress(true);
+        const auto act = [&item] {
+            if (item->isEnabled())
+                item->trigger();
+        };
+        connect(button, &TBitBtnWithColor::mouseDown, this, act);
+        connect(button, &QPushButton::clicked, this, act);
+    };
+    clockButton(bSTART, mStart);
+    clockButton(bLAP, mLAP);
+    clockButton(bSTOP, mStop);
     connect(bABORT, &QToolButton::clicked, this, [this] {
         if (bABORT->isEnabled())
             mAbortClick();
@@ -627,8 +671,8 @@ void TFormMain::buildCalendar()
     Label15->setGeometry(3, 3, 186, 20);
     Label15->installEventFilter(this);
 
-    sbClosecal = makeToolButton(PanelCal, QStringLiteral("sbClosecal"), QStringLiteral("✕"),
-                                QStringLiteral("Abbrechen"));
+    sbClosecal = makeToolButton(PanelCal, QStringLiteral("sbClosecal"), QString(), QStringLiteral("Abbrechen"));
+    setGlyph(sbClosecal, ToolGlyph::Close, 16);
     sbClosecal->setGeometry(189, 3, 22, 20);
     connect(sbClosecal, &QToolButton::clicked, this, &TFormMain::Label15Click);
 
@@ -870,23 +914,8 @@ void TFormMain::mResetClick()
     m_endTick = m_raceStartTick;
     bABORT->setEnabled(false);
 
-    for (int n = 1; n <= kRows; ++n) {
-        TFrame1* frame = m_rows[n];
-        frame->hide();
-        setTag(frame->TimeRunden, 0);
-        setTag(frame, 0);
-        frame->setTimeColor(toQColor(clYellow));
-        frame->cbON->setChecked(true);
-        for (int k = 1; k <= TFrame1::kColumns; ++k) {
-            frame->buttons[k]->setVisible(k <= kStartNumberFields);
-            frame->buttons[k]->setEnabled(true);
-            frame->buttons[k]->setChecked(false);
-            frame->radios[k]->hide();
-            frame->bevels[k]->hide();
-            frame->labels[k]->clear();
-        }
-        frame->bevels[1]->show();
-    }
+    for (int n = 1; n <= kRows; ++n)
+        m_rows[n]->makeFresh(kStartNumberFields);
     m_rowHost->resize(TFrame1::kWidth, 0);
 
     m_barrier->reset();
@@ -948,7 +977,9 @@ void TFormMain::setupLightBarrier()
         m_edgeTick.reset();
     });
     connect(m_barrier, &LightBarrier::lapRequested, this, [this](qint64 tick) {
-        if (!mLAP->isEnabled())
+        // An edge seen before a START taken by key (its report reached the
+        // window after the key) belongs before the race: no negative time.
+        if (!mLAP->isEnabled() || tick < m_raceStartTick)
             return;
         m_edgeTick = tick;
         mLAP->trigger();
@@ -1165,6 +1196,20 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         }
         return QMainWindow::eventFilter(watched, event);
     }
+    if (watched == cmb_Klasse) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                cmb_KlasseKeyDown(key);
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            // A dialog or the box's own list taking the focus is no leaving.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                cmb_KlasseExit();
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress && m_barrier) {
         if (watched == ImageLSstart) {
             m_barrier->ImageLSClick(LightBarrier::Picture::Start);
@@ -1177,7 +1222,9 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::MouseButtonRelease) {
         const QString name = watched->objectName();
-        if (name == QLatin1String("Image5") || name == QLatin1String("Label8") || name == QLatin1String("Label5")) {
+        if (watched->parent() == Panel1
+            && (name == QLatin1String("Image5") || name == QLatin1String("Label7") || name == QLatin1String("Label8")
+                || name == QLatin1String("Label5"))) {
             ImageDEClick();
             return true;
         }

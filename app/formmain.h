@@ -146,6 +146,8 @@ public:
     // and the given windows (called once all windows exist).
     void applyLanguage(QWidget* settingsDialog, QWidget* infoWindow);
     const LanguageTexts& texts() const { return m_texts; }
+    // A language file was found and applied at start-up.
+    bool languageFileApplied() const { return m_languageApplied; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -166,6 +168,7 @@ private:
     void lookUpSound();
     void readSettingsIntoHomes();
     void loadLogo();
+    void layOutLogoText();
 
     bool ask(const QString& question);
     void beep();
@@ -182,6 +185,7 @@ private:
     SettingsValues m_settings;
     Language m_language;
     LanguageTexts m_texts;
+    bool m_languageApplied = false;
     std::unique_ptr<THighResTimer> m_highResTimer;
     std::unique_ptr<TBeeper> m_beeper;
     QString m_programDir;
@@ -225,6 +229,7 @@ private:
     QComboBox* cmb_Klasse = nullptr;
     QToolButton* sbLoad = nullptr;
     QLabel* PanelDate = nullptr;
+    std::array<QLabel*, 3> m_logoWords{};  // Label7, Label8, Label5
     QFrame* Panel3 = nullptr;
     QFrame* Panel4 = nullptr;
     std::array<QLineEdit*, kStartNumberFields + 1> m_edits{};  // 1-based
@@ -314,6 +319,8 @@ public:
     void LoadClasses(const QString& fileName);
     void sbLoadClick();
     void cmb_KlasseChange();
+    void cmb_KlasseKeyDown(int key);
+    void cmb_KlasseExit();
     void AddClass();
     void PageControl1Change(int index);
     void sbSaveClick();
@@ -352,7 +359,8 @@ private:
     ClassBook m_classBook;
     int m_shownClassPage = 0;
     bool m_switchingPage = false;
-    bool m_classTyped = false;  // the operator typed into the class box since its last check
+    bool m_classTyped = false;  // the box holds a name the operator typed and no class took yet
+    bool m_addingClass = false;
     QString m_backupDir;
     QString m_textFileTypeName;
     QMenu* PopupMenuTable = nullptr;

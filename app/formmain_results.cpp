@@ -7,7 +7,6 @@
 #include "app/clickfilter.h"
 #include "app/frame1.h"
 #include "app/gridadapter.h"
-#include "app/returnkeyfilter.h"
 #include "controls/bitbtnwithcolor.h"
 #include "controls/sortgrid.h"
 #include "controls/tag.h"
@@ -199,20 +198,10 @@ void TFormMain::connectResultCommands()
     setFieldTextColour(cmb_Klasse, kResultBlue);
     setFieldBackground(cmb_Klasse, 14671839);
     connect(cmb_Klasse, &QComboBox::activated, this, [this] { cmb_KlasseChange(); });
-    // Enter selects or adds the typed name; leaving the box does so only
-    // when the operator typed something that is not an entry, so focus that
-    // merely passes through the box asks nothing.
-    QLineEdit* classEdit = cmb_Klasse->lineEdit();
-    connect(classEdit, &QLineEdit::textEdited, this, [this] { m_classTyped = true; });
-    classEdit->installEventFilter(new ReturnKeyFilter([this] { AddClass(); }, this));
-    connect(classEdit, &QLineEdit::editingFinished, this, [this, classEdit] {
-        // Enter ends the editing too, with the focus still in the box; that
-        // case belongs to returnPressed.
-        const QWidget* focus = QApplication::focusWidget();
-        const bool left = focus != classEdit && focus != cmb_Klasse;
-        if (left && m_classTyped && m_classBook.indexOf(cmb_Klasse->currentText()) < 0)
-            AddClass();
-    });
+    // Keys and the focus reach the box itself (its line edit is only its
+    // inner editor), so Enter and leaving are watched there.
+    connect(cmb_Klasse->lineEdit(), &QLineEdit::textEdited, this, [this] { m_classTyped = true; });
+    cmb_Klasse->installEventFilter(this);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TFormMain::PageControl1Change);
 
     // Track length and start numbers take digits only; Enter goes to Edit1.
@@ -426,7 +415,10 @@ void TFormMain::showMessage(const QString& text)
         m_options.message(text);
         return;
     }
-    QMessageBox::information(this, windowTitle(), text);
+    // Captioned with the application's title, as the question dialog is.
+    const QString title = QApplication::applicationName().isEmpty() ? QStringLiteral("Pylonix")
+                                                                     : QApplication::applicationName();
+    QMessageBox::information(this, title, text);
 }
 
 QDateTime TFormMain::currentDateTime() const
@@ -505,7 +497,9 @@ void TFormMain::rankTable(int page, ResultTable& table)
     const RankResult ranked = ::RankTable(table, options);
     writeResultGrid(*grid, table);
     rememberTable(page, table);
-    writeResultsBackup(page, table);
+    // The backup lists every class by place, also while the window shows the
+    // entry order.
+    writeResultsBackup(page, options.placeOrder ? table : inPlaceOrder(table, ranked));
 
     grid->SortOptions.CanSort = false;
     grid->SortOptions.SortCol = options.placeOrder ? ResultTable::ColBest : -1;
@@ -659,22 +653,45 @@ void TFormMain::cmb_KlasseChange()
     UpdateResultButtons();
 }
 
+void TFormMain::cmb_KlasseKeyDown(int key)
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        AddClass();
+}
+
+void TFormMain::cmb_KlasseExit()
+{
+    // Focus that only passes through the box asks nothing; a typed name that
+    // is not an entry is asked for, again after a "Nein".
+    if (m_classTyped && m_classBook.indexOf(cmb_Klasse->currentText()) < 0)
+        AddClass();
+}
+
 void TFormMain::AddClass()
 {
-    m_classTyped = false;
+    // The question dialog takes the focus from the box; that is no leaving.
+    if (m_addingClass)
+        return;
     const QString text = cmb_Klasse->currentText();
     const int known = m_classBook.indexOf(text);
     if (known >= 0) {
+        m_classTyped = false;
         if (cmb_Klasse->currentIndex() != known)
             cmb_Klasse->setCurrentIndex(known);
+        // The box shows the entry as it is written, whatever the typed case.
+        cmb_Klasse->setEditText(cmb_Klasse->itemText(known));
         if (known != activePage())
             cmb_KlasseChange();
         return;
     }
     if (m_classBook.isFull())
         return;
-    if (!ask(ClassBook::addQuestion(text)))
+    m_addingClass = true;
+    const bool yes = ask(ClassBook::addQuestion(text));
+    m_addingClass = false;
+    if (!yes)
         return;
+    m_classTyped = false;
 
     m_classBook.activePage = activePage();
     const int page = m_classBook.addClass(text);

@@ -3,6 +3,7 @@
 #include "controls/tag.h"
 
 #include <QCheckBox>
+#include <QIcon>
 #include <QLabel>
 #include <QRadioButton>
 #include <QToolButton>
@@ -109,4 +110,27 @@ void TFrame1::setTimeColor(const QColor& colour)
     palette.setColor(QPalette::Window, Qt::black);
     palette.setColor(QPalette::WindowText, colour);
     TimeRunden->setPalette(palette);
+}
+
+void TFrame1::makeFresh(int columnsShown)
+{
+    hide();
+    setTag(TimeRunden, 0);
+    setTag(this, 0);
+    setTimeColor(QColor(255, 255, 0));
+    // The box is set without a click, so its cover is put away here.
+    cbON->setChecked(true);
+    PanelOFF->hide();
+    for (int k = 1; k <= kColumns; ++k) {
+        buttons[k]->setVisible(k <= columnsShown);
+        buttons[k]->setEnabled(true);
+        buttons[k]->setChecked(false);
+        buttons[k]->setIcon(QIcon());
+        buttons[k]->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        radios[k]->setChecked(false);
+        radios[k]->hide();
+        bevels[k]->hide();
+        labels[k]->clear();
+    }
+    bevels[1]->show();
 }

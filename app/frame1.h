@@ -32,6 +32,10 @@ public:
     std::array<QLabel*, kColumns + 1> labels{};
 
     void setTimeColor(const QColor& colour);
+    // Hidden, every mark up and enabled, the box checked and the cover gone:
+    // a row of one race carries nothing into the next. Marks of columns
+    // beyond `columnsShown` are hidden.
+    void makeFresh(int columnsShown);
     QColor timeColor() const { return m_timeColour; }
 
 private:

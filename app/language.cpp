@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMetaProperty>
 #include <QTextDocument>
 #include <QWidget>
@@ -136,6 +137,12 @@ void setCaption(QWidget* w, const QString& text)
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setTextFormat(Qt::PlainText);
         label->setText(text);
+        // Captions were sized for the German words; a longer word must not
+        // be cut ("Мин" for "Мин."). Labels in a layout are sized by it.
+        const QWidget* parent = label->parentWidget();
+        if (!(parent && parent->layout() && parent->layout()->indexOf(label) >= 0)
+            && label->sizeHint().width() > label->width())
+            label->resize(label->sizeHint().width(), label->height());
     } else {
         // Our own controls publish their caption as a "text" property.
         const QMetaObject* meta = w->metaObject();

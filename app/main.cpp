@@ -1,9 +1,5 @@
 #include "app/artwork.h"
-#include "app/fdlgyesno.h"
-#include "app/forminfo.h"
-#include "app/formmain.h"
-#include "app/formsplash.h"
-#include "app/htmlhelp.h"
+#include "app/program.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -17,23 +13,5 @@ int main(int argc, char** argv)
     // (the "C" locale) dates, times and the decimal comma follow German usage.
     if (QLocale::system().language() == QLocale::C)
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-
-    // Help support first: its warning comes before any window exists.
-    HtmlHelp::instance().loadHelpSupport();
-
-    int result = 0;
-    {
-        TFormMain formMain;
-        TFormSplash formSplash;
-        TFormInfo formInfo(&formMain);
-        TFDlgYesNo* question = TFDlgYesNo::instance();
-        Q_UNUSED(question);
-        formMain.setInfoWindow(&formInfo);
-        // The language texts reach every window, so they come last.
-        formMain.applyLanguage(nullptr, &formInfo);
-        formMain.show();
-        result = app.exec();
-        HtmlHelp::instance().closeAll();
-    }
-    return result;
+    return runProgram();
 }

@@ -1,5 +1,6 @@
 #include "controls/bitbtnwithcolor.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -22,12 +23,61 @@ void TBitBtnWithColor::mousePressEvent(QMouseEvent* event)
 {
     // Report the press first: the clock reads its tick in the handler, and the
     // button's own press handling must not come before it.
-    if (isEnabled())
+    m_pressInterrupted = false;
+    if (isEnabled()) {
+        m_reportingPress = true;
         emit mouseDown(event->button());
-    if (event->button() == Qt::LeftButton)
+        m_reportingPress = false;
+    }
+    // A handler that disabled the button or asked a question took the mouse
+    // away: the release will never come here, so the button must not go down
+    // and stay drawn pressed.
+    if (event->button() == Qt::LeftButton && isEnabled() && !m_pressInterrupted)
         QPushButton::mousePressEvent(event);
     else
         event->accept();
+}
+
+void TBitBtnWithColor::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_actsOnPress && event->button() == Qt::LeftButton) {
+        setDown(false);
+        event->accept();
+        return;
+    }
+    QPushButton::mouseReleaseEvent(event);
+}
+
+void TBitBtnWithColor::keyPressEvent(QKeyEvent* event)
+{
+    // Outside a dialog a push button ignores Enter; the operator is given the
+    // focus on EINTRAGEN and NÄCHSTEN to press just that.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()
+        && event->modifiers() == Qt::NoModifier) {
+        if (isEnabled())
+            click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+bool TBitBtnWithColor::event(QEvent* event)
+{
+    if (m_reportingPress) {
+        switch (event->type()) {
+        case QEvent::FocusOut:
+        case QEvent::WindowDeactivate:
+        case QEvent::Hide:
+            m_pressInterrupted = true;
+            break;
+        default:
+            break;
+        }
+    }
+    if (event->type() == QEvent::EnabledChange && !isEnabled() && isDown())
+        setDown(false);
+    return QPushButton::event(event);
 }
 
 void TBitBtnWithColor::paintEvent(QPaintEvent*)

@@ -16,6 +16,10 @@ public:
     void setColor(TColor value);
     int Tag() const { return m_tag; }
     void setTag(int value) { m_tag = value; }
+    // A button that acts on the press (mouseDown) emits no clicked for the
+    // mouse's release; Enter and Space still click it.
+    bool actsOnPress() const { return m_actsOnPress; }
+    void setActsOnPress(bool on) { m_actsOnPress = on; }
 
 signals:
     // Any mouse button going down on an enabled button.
@@ -24,8 +28,14 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     TColor m_color = clBtnFace;
     int m_tag = 0;
+    bool m_actsOnPress = false;
+    bool m_reportingPress = false;
+    bool m_pressInterrupted = false;
 };

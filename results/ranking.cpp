@@ -43,6 +43,7 @@ RankResult RankTable(ResultTable& table, const RankOptions& options)
     result.order.reserve(qMax(rowCount, 1));
     for (int r = 0; r < qMax(rowCount, 1); ++r)
         result.order.append(r);
+    result.byPlace = result.order;
     if (rowCount < 2)
         return result;
 
@@ -53,7 +54,7 @@ RankResult RankTable(ResultTable& table, const RankOptions& options)
         // become the leader: the real winner would get place 2 and every gap
         // would be measured from zero. It becomes "Ausfall" before sorting.
         const QString best = table.cell(r, T::ColBest);
-        if (!IsNoTime(best) && TimeTextToMs(best, options.acc) <= 0)
+        if (!IsNoTime(best) && TimeTextToMs(best) <= 0)
             table.setCell(r, T::ColBest, QStringLiteral("Ausfall"));
     }
 
@@ -67,7 +68,7 @@ RankResult RankTable(ResultTable& table, const RankOptions& options)
     std::stable_sort(sorted.begin(), sorted.end(),
                      [&keys](int a, int b) { return CompareTimes(keys[a], keys[b]) < 0; });
 
-    const qint64 leader = TimeTextToMs(table.cell(sorted[0], T::ColBest), options.acc);
+    const qint64 leader = TimeTextToMs(table.cell(sorted[0], T::ColBest));
     QString previous;
     int place = 0;
     for (int i = 0; i < sorted.size(); ++i) {
@@ -75,7 +76,7 @@ RankResult RankTable(ResultTable& table, const RankOptions& options)
         const QString best = table.cell(r, T::ColBest);
         if (trimBlanks(best).isEmpty())
             break;  // rows without a best lap keep place, gap and speed as they are
-        const qint64 b = TimeTextToMs(best, options.acc);
+        const qint64 b = TimeTextToMs(best);
         if (best != previous)
             place = i + 1;
         previous = best;
@@ -102,8 +103,21 @@ RankResult RankTable(ResultTable& table, const RankOptions& options)
             result.order[rows.size() - 1] = r;
         }
         table.rows = std::move(rows);
+    } else {
+        for (int i = 0; i < sorted.size(); ++i)
+            result.byPlace[i + 1] = sorted[i];
     }
     return result;
+}
+
+ResultTable inPlaceOrder(const ResultTable& table, const RankResult& ranked)
+{
+    if (ranked.byPlace.size() != table.rowCount())
+        return table;
+    ResultTable ordered = table;
+    for (int i = 1; i < table.rowCount(); ++i)
+        ordered.rows[i] = table.rows[ranked.byPlace[i]];
+    return ordered;
 }
 
 int nextBlockRow(int currentRow, int tag, int rowCount)

@@ -13,7 +13,7 @@
 struct RankOptions {
     int trackLength = 0;    // metres of one lap on the active page
     bool placeOrder = true; // show the rows by place; otherwise keep their order
-    int acc = 2;            // decimals of the time texts
+    int acc = 2;            // decimals of the time texts it writes
     QChar decimalSeparator = QLatin1Char(',');  // the regional format's separator
 };
 
@@ -22,7 +22,13 @@ struct RankResult {
     // The window moves its current row with it: with the place order on the
     // current row follows its row, otherwise the order is unchanged.
     QVector<int> order;
+    // byPlace[i] is the row of the ranked table that is row i in place order
+    // (the order the backup is written in, whatever is shown); byPlace[0] is 0.
+    QVector<int> byPlace;
 };
+
+// The ranked table's rows in place order.
+ResultTable inPlaceOrder(const ResultTable& table, const RankResult& ranked);
 
 // Ranks `table`: every data row's position goes into the hidden order column;
 // the rows are sorted by best lap (times first, then "-", "Ausfall" and empty

@@ -125,7 +125,7 @@ RaceEntryResult enterRace(ResultTable& table, const RaceEntry& entry)
             ++result.totalMarks;
             if (n > 4)
                 continue;  // marks beyond the final lap count but write nothing
-            qint64 t = TimeTextToMs(row.text, entry.acc);
+            qint64 t = TimeTextToMs(row.text);
             // A car without the row's exact-time mark crossed just after the
             // one whose time was taken.
             if (n > 1 && row.exactMark != k + 1)

@@ -54,7 +54,7 @@ struct RaceEntry {
     std::array<QString, kCarsPerRace> startNumbers;  // the start-number fields as typed
     int pageIndex = 0;                              // active class page, 0..20
     QString trackLengthText;                        // the track length field
-    int acc = 2;                                    // decimals of the time texts
+    int acc = 2;                                    // decimals of the time texts it writes
 };
 
 struct RaceEntryResult {

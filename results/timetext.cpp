@@ -77,20 +77,26 @@ QString MsToTimeText(qint64 ms, int acc)
     return text;
 }
 
-qint64 TimeTextToMs(const QString& text, int acc)
+qint64 TimeTextToMs(const QString& text)
 {
-    acc = clampAcc(acc);
+    // The layout comes from the text, not from today's decimals setting: a
+    // table written with two decimals must still read right after the
+    // operator switched to one.
     static const QString patterns[3] = {QStringLiteral("00:00"), QStringLiteral("00:00,0"),
                                         QStringLiteral("00:00,00")};
-    const QString& pattern = patterns[acc];
+    const qsizetype n = text.size();
+    const int decimals = n >= 3 && text.at(n - 3) == QLatin1Char(',')   ? 2
+                         : n >= 2 && text.at(n - 2) == QLatin1Char(',') ? 1
+                                                                        : 0;
+    const QString& pattern = patterns[decimals];
     QString aligned = text;
     if (aligned.size() < pattern.size())
         aligned.prepend(pattern.left(pattern.size() - aligned.size()));
 
     qint64 ms = part(aligned, 0, 2, 60000) + part(aligned, 3, 2, 1000);
-    if (acc == 2)
+    if (decimals == 2)
         ms += part(aligned, 6, 2, 10);
-    else if (acc == 1)
+    else if (decimals == 1)
         ms += part(aligned, 6, 1, 100);
     return ms;
 }
@@ -106,10 +112,37 @@ int timeSortKey(const QString& text)
     return int(text.size());
 }
 
+namespace {
+
+// "MM:SS", "MM:SS,t" or "MM:SS,hh" exactly, as the program writes them.
+bool isWrittenTime(const QString& text)
+{
+    const qsizetype n = text.size();
+    if (n != 5 && n != 7 && n != 8)
+        return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        const bool ok = i == 2 ? c == QLatin1Char(':') : i == 5 ? c == QLatin1Char(',') : c.isDigit();
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int CompareTimes(const QString& s1, const QString& s2)
 {
     const int k1 = timeSortKey(s1);
     const int k2 = timeSortKey(s2);
+    // Texts of two decimals settings in one table (the setting changed during
+    // the day) would sort by their length; they sort by their times instead.
+    if (k1 != k2 && isWrittenTime(s1) && isWrittenTime(s2)) {
+        const qint64 t1 = TimeTextToMs(s1);
+        const qint64 t2 = TimeTextToMs(s2);
+        if (t1 != t2)
+            return t1 < t2 ? -1 : 1;
+    }
     if (k1 != k2)
         return k1 < k2 ? -1 : 1;
     const qsizetype n = qMin(s1.size(), s2.size());

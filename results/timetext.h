@@ -20,14 +20,14 @@ std::optional<qint32> readInteger(const QString& text);
 // Milliseconds to a time text; every division truncates and hours are dropped.
 QString MsToTimeText(qint64 ms, int acc);
 
-// A time text to milliseconds. With Acc 2 the text is right-aligned into
-// "00:00,00" (missing leading characters come from the pattern) and its
-// minutes, seconds and hundredths are read from fixed places; a part that does
-// not read adds nothing, so "Ausfall", "-" and any other non-time text read 0
-// and a text correct only at its end reads partly. With Acc 1 and 0 the same
-// reading runs against the layouts "00:00,0" (tenths) and "00:00", so each
-// accuracy reads its own row texts correctly.
-qint64 TimeTextToMs(const QString& text, int acc);
+// A time text to milliseconds, in whichever of the three layouts it was
+// written: ",hh" at its end reads as "00:00,00", ",t" as "00:00,0", anything
+// else as "00:00". The text is right-aligned into its layout (missing leading
+// characters come from the pattern) and minutes, seconds and the fraction
+// are read from fixed places; a part that does not read adds nothing, so
+// "Ausfall", "-" and any other non-time text read 0 and a text correct only
+// at its end reads partly.
+qint64 TimeTextToMs(const QString& text);
 
 // Sort key of a time text: 20 blank, 18 "-", 19 "Ausfall" in any letter case,
 // otherwise the length.

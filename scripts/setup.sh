@@ -8,7 +8,7 @@ BUILD="${PYLONIX_BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-multimedia-dev libqt6test6 libqt6svg6
+    qt6-base-dev qt6-multimedia-dev libqt6test6 libqt6svg6 qt6-translations-l10n
     libgtest-dev libgmock-dev
     libjpeg-dev
     libchm1 libchm-dev fp-utils

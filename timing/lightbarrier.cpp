@@ -156,6 +156,16 @@ void LightBarrier::flip(Picture picture)
         m_stopTag = 1 - m_stopTag;
         stop.imageIndex = m_stopTag;
     }
+    // The operator freed the barrier by hand: the picture says "frei", so the
+    // next edge counts, whatever is left of the last trigger's lock-out.
+    if ((picture == Picture::Start ? m_startTag : m_stopTag) == 1) {
+        m_lastAccepted.reset();
+        if (m_timerRunning) {
+            if (m_timerStop)
+                m_timerStop();
+            m_timerRunning = false;
+        }
+    }
     setPictures(start, stop);
 }
 

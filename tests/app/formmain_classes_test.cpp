@@ -1,23 +1,28 @@
 // The class pages in the real window: the class list at start-up, choosing,
 // adding and opening classes, and bad class lists.
 #include "support/resultswindow.h"
+#include "support/userinput.h"
 
 namespace {
 
 class ClassesWindow : public ResultsWindowTest {
 protected:
+    // Clicks into the box, selects its text and types over it.
     void typeClass(const QString& text)
     {
-        QLineEdit* line = classBox()->lineEdit();
-        line->setFocus();
-        line->selectAll();
-        QTest::keyClick(line, Qt::Key_Delete);
-        QTest::keyClicks(line, text);
+        userClick(classBox());
+        userKey(Qt::Key_A, Qt::ControlModifier);
+        userType(text);
     }
     void enterClass(const QString& text)
     {
         typeClass(text);
-        QTest::keyClick(classBox()->lineEdit(), Qt::Key_Return);
+        userKey(Qt::Key_Return);
+    }
+    void chooseNextClass()
+    {
+        userClick(classBox());
+        userKey(Qt::Key_Down);
     }
     QStringList boxEntries()
     {
@@ -51,7 +56,7 @@ TEST_F(ClassesWindow, ClassListAtStartUpNamesThePages)
     EXPECT_EQ(window->classBook().trackLengths[1], 900);
 
     // Choosing the second class shows its page and length.
-    QTest::keyClick(classBox(), Qt::Key_Down);
+    chooseNextClass();
     EXPECT_EQ(window->activePage(), 1);
     EXPECT_EQ(window->ShownClassPage(), 1);
     EXPECT_EQ(visibleTabs(), QList<int>{1});
@@ -61,6 +66,7 @@ TEST_F(ClassesWindow, ClassListAtStartUpNamesThePages)
     enterClass(QStringLiteral("gruppe a"));
     EXPECT_TRUE(questions.isEmpty());
     EXPECT_EQ(window->activePage(), 0);
+    EXPECT_EQ(classBox()->currentText(), QStringLiteral("Gruppe A"));
     EXPECT_EQ(eLEN()->text(), QStringLiteral("850"));
 }
 
@@ -68,7 +74,7 @@ TEST_F(ClassesWindow, TypedNameBecomesTheNextClassAfterTheQuestion)
 {
     writeProgramFile(QStringLiteral("Klassen.txt"), "850 Gruppe A\n900 Gruppe C\n");
     make();
-    QTest::keyClick(classBox(), Qt::Key_Down);
+    chooseNextClass();
     ASSERT_EQ(window->activePage(), 1);
 
     answer = false;
@@ -78,8 +84,11 @@ TEST_F(ClassesWindow, TypedNameBecomesTheNextClassAfterTheQuestion)
     EXPECT_EQ(classBox()->currentText(), QStringLiteral("Gruppe H"));
     EXPECT_EQ(window->activePage(), 1);
 
+    // After a "Nein" the typed name is asked for again when the box is left.
+    questions.clear();
     answer = true;
-    QTest::keyClick(classBox()->lineEdit(), Qt::Key_Return);
+    userClick(edit(1));
+    EXPECT_EQ(questions, QStringList{QStringLiteral("KLASSE: Gruppe H?")});
     EXPECT_EQ(boxEntries(), (QStringList{"Gruppe A", "Gruppe C", "Gruppe H"}));
     EXPECT_EQ(window->activePage(), 2);
     EXPECT_EQ(pages()->tabText(2), QStringLiteral("Gruppe H"));
@@ -87,17 +96,31 @@ TEST_F(ClassesWindow, TypedNameBecomesTheNextClassAfterTheQuestion)
     EXPECT_EQ(window->classBook().trackLengths[2], 900);  // inherited from the previous class
     EXPECT_EQ(eLEN()->text(), QStringLiteral("900"));
 
-    // Leaving the box after typing a new name asks the same question.
+    // Enter on a new name asks, and its page takes the next race.
     questions.clear();
-    answer = false;
-    typeClass(QStringLiteral("Gruppe X"));
-    edit(1)->setFocus();
+    enterClass(QStringLiteral("Gruppe X"));
     EXPECT_EQ(questions, QStringList{QStringLiteral("KLASSE: Gruppe X?")});
+    EXPECT_EQ(window->activePage(), 3);
     // Focus that only passes through the box asks nothing.
     questions.clear();
-    classBox()->lineEdit()->setFocus();
-    edit(2)->setFocus();
+    userClick(classBox());
+    userClick(edit(2));
     EXPECT_TRUE(questions.isEmpty());
+}
+
+TEST_F(ClassesWindow, CommandKeysWorkFromTheClassBox)
+{
+    writeProgramFile(QStringLiteral("Klassen.txt"), "850 Gruppe A\n");
+    make();
+    fillTable({{"12", "00:59,50"}});
+    // The window starts with the focus in the class box.
+    ASSERT_EQ(QApplication::focusWidget(), classBox());
+    answer = false;
+    userKey(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(questions, QStringList{QStringLiteral("Ergebnisse löschen?")});
+    EXPECT_EQ(classBox()->currentText(), QStringLiteral("Gruppe A"));
+    userKey(Qt::Key_F5);
+    EXPECT_EQ(window->rowCount(), 1);
 }
 
 TEST_F(ClassesWindow, TwentyOneNamesAtMost)
@@ -121,8 +144,9 @@ TEST_F(ClassesWindow, NinthPageTakesNoEntries)
         list += "850 K" + QByteArray::number(i) + "\n";
     writeProgramFile(QStringLiteral("Klassen.txt"), list);
     make();
+    userClick(classBox());
     for (int i = 0; i < 8; ++i)
-        QTest::keyClick(classBox(), Qt::Key_Down);
+        userKey(Qt::Key_Down);
     ASSERT_EQ(window->activePage(), 8);
     typeInto(edit(1), QStringLiteral("12"));
     runRace({60000});

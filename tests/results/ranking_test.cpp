@@ -59,6 +59,8 @@ TEST(RankTable, PlaceOrderOffKeepsTheEntryOrder)
     EXPECT_EQ(table.cell(4, ResultTable::ColPlace), QString());
     EXPECT_EQ(table.cell(2, ResultTable::ColGap), QStringLiteral("00:00,50"));
     EXPECT_EQ(result.order, (QVector<int>{0, 1, 2, 3, 4}));
+    // The backup still lists the class by place.
+    EXPECT_EQ(numbers(inPlaceOrder(table, result)), (std::vector<std::string>{"A", "C", "B", "D"}));
 }
 
 TEST(RankTable, ToggleTwiceThenAppendWithPlaceOrderOff)
@@ -171,6 +173,24 @@ TEST(RankTable, ReadsTheTablesAccuracy)
     EXPECT_EQ(numbers(table), (std::vector<std::string>{"B", "A"}));
     EXPECT_EQ(table.cell(2, ResultTable::ColGap), QStringLiteral("00:00,6"));
     EXPECT_EQ(table.cell(2, ResultTable::ColSpeed), QStringLiteral("59,5"));
+}
+
+TEST(RankTable, TextsOfAnEarlierAccuracyKeepTheirTimes)
+{
+    // Entered with two decimals, ranked after the setting went to one and to
+    // none: the best laps must stay times, never turn into "Ausfall".
+    for (int acc : {1, 0}) {
+        ResultTable table = makeTable({{"", "A", "", "", "", "", "01:00,50"},
+                                       {"", "B", "", "", "", "", "00:59,5"},
+                                       {"", "C", "", "", "", "", "01:01"}});
+        RankOptions o = options(true);
+        o.acc = acc;
+        RankTable(table, o);
+        EXPECT_EQ(numbers(table), (std::vector<std::string>{"B", "A", "C"})) << "acc " << acc;
+        EXPECT_EQ(table.cell(1, ResultTable::ColBest), QStringLiteral("00:59,5"));
+        EXPECT_EQ(table.cell(2, ResultTable::ColBest), QStringLiteral("01:00,50"));
+        EXPECT_EQ(table.cell(3, ResultTable::ColPlace), QStringLiteral("3."));
+    }
 }
 
 TEST(RankTable, EmptyTableStaysWithoutResults)

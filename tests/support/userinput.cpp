@@ -1,0 +1,73 @@
+#include "support/userinput.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+
+namespace {
+
+QWindow* focusWindow()
+{
+    if (QWindow* window = QGuiApplication::focusWindow())
+        return window;
+    QWidget* active = QApplication::activeWindow();
+    return active ? active->windowHandle() : nullptr;
+}
+
+Qt::Key keyOf(QChar c)
+{
+    const QChar upper = c.toUpper();
+    if ((upper >= QLatin1Char('A') && upper <= QLatin1Char('Z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+        || c == QLatin1Char(' '))
+        return Qt::Key(upper.unicode());
+    return Qt::Key_unknown;
+}
+
+// The point of `widget` in its top-level window, and that window.
+QWindow* windowAt(QWidget* widget, QPoint pos, QPoint* where)
+{
+    if (pos == QPoint(-1, -1))
+        pos = widget->rect().center();
+    QWidget* top = widget->window();
+    *where = widget->mapTo(top, pos);
+    return top->windowHandle();
+}
+
+}  // namespace
+
+void userKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(focusWindow(), key, modifiers);
+}
+
+void userType(const QString& text)
+{
+    for (const QChar c : text) {
+        const Qt::Key key = keyOf(c);
+        const Qt::KeyboardModifiers modifiers = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+        QTest::sendKeyEvent(QTest::Press, focusWindow(), key, QString(c), modifiers);
+        QTest::sendKeyEvent(QTest::Release, focusWindow(), key, QString(c), modifiers);
+    }
+}
+
+void userClick(QWidget* widget, Qt::MouseButton button, QPoint pos)
+{
+    QPoint where;
+    QWindow* window = windowAt(widget, pos, &where);
+    QTest::mouseClick(window, button, Qt::NoModifier, where);
+}
+
+void userPress(QWidget* widget, Qt::MouseButton button)
+{
+    QPoint where;
+    QWindow* window = windowAt(widget, QPoint(-1, -1), &where);
+    QTest::mousePress(window, button, Qt::NoModifier, where);
+}
+
+void userRelease(QWidget* widget, Qt::MouseButton button)
+{
+    QPoint where;
+    QWindow* window = windowAt(widget, QPoint(-1, -1), &where);
+    QTest::mouseRelease(window, button, Qt::NoModifier, where);
+}
