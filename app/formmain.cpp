@@ -437,6 +437,8 @@ void TFormMain::buildRightColumn(QWidget* parent)
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
     ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Marking the rows must leave the focus on EINTRAGEN, where ENDE put it.
+    ScrollBox1->setFocusPolicy(Qt::NoFocus);
     ScrollBox1->setWidgetResizable(false);
     m_rowHost = new QWidget;
     m_rowHost->setObjectName(QStringLiteral("RowHost"));
@@ -685,6 +687,14 @@ void TFormMain::buildCalendar()
     calendarFont.setPixelSize(16);
     MonthCalendar1->setFont(calendarFont);
     MonthCalendar1->setSelectedDate(QDate::currentDate());
+    // At 16 pixels seven day columns and the week numbers need more than the
+    // designed 214 by 259: the panel grows to its calendar, never shrinks.
+    const QSize hint = MonthCalendar1->sizeHint();
+    const QSize calendar(std::max(208, hint.width()), std::max(232, hint.height()));
+    MonthCalendar1->setGeometry(3, 24, calendar.width(), calendar.height());
+    PanelCal->resize(calendar.width() + 6, calendar.height() + 27);
+    Label15->setGeometry(3, 3, calendar.width() - 22, 20);
+    sbClosecal->setGeometry(calendar.width() - 19, 3, 22, 20);
     PanelCal->hide();
 }
 
@@ -1172,7 +1182,8 @@ void TFormMain::TimerDateTimer()
 void TFormMain::PanelDateClick()
 {
     const QPoint dateLeft = PanelDate->mapTo(m_central, QPoint(0, 0));
-    PanelCal->move(dateLeft.x() - 28, 0);
+    // A calendar grown beyond its designed width still ends inside the window.
+    PanelCal->move(std::min(dateLeft.x() - 28, m_central->width() - PanelCal->width()), 0);
     PanelCal->raise();
     PanelCal->show();
 }

@@ -1,11 +1,14 @@
 #include "app/formmain.h"
+#include "app/fdlgyesno.h"
 #include "app/frame1.h"
 #include "controls/bitbtnwithcolor.h"
 #include "controls/tag.h"
 #include "support/fakes.h"
+#include "support/userinput.h"
 #include "timing/digit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -41,7 +44,7 @@ protected:
         options.beeper = [this] { return beeps.make(); };
         options.ask = [this](const QString& question) {
             questions << question;
-            return answer;
+            return realDialog ? TFDlgYesNo::ask(question, window.get()) : answer;
         };
         window = std::make_unique<TFormMain>(options);
         ASSERT_TRUE(showActive(window.get()));
@@ -58,7 +61,7 @@ protected:
     QAction* item(const char* name) { return child<QAction>(name); }
     TDigit* digit(int n) { return child<TDigit>(QStringLiteral("Digit%1").arg(n).toLatin1().constData()); }
     QString rowText(int n) { return window->row(n)->TimeRunden->text(); }
-    void key(Qt::Key k) { QTest::keyClick(window.get(), k); }
+    void key(Qt::Key k) { userKey(k); }
 
     // Which of the clock's commands are enabled, and in which colour.
     void expectCommand(const char* buttonName, const char* itemName, bool enabled, TColor colour)
@@ -98,6 +101,7 @@ protected:
     BeepLog beeps;
     QStringList questions;
     bool answer = true;
+    bool realDialog = false;  // ask with the question dialog itself
     std::unique_ptr<TFormMain> window;
 };
 
@@ -186,15 +190,42 @@ TEST_F(ClockWindow, EndRightAfterStartReturnsToReady)
 
 TEST_F(ClockWindow, AnyMouseButtonDownOnStartStartsTheRace)
 {
-    QTest::mousePress(button("bSTART"), Qt::RightButton);
+    userPress(button("bSTART"), Qt::RightButton);
     expectRunning();
+    userRelease(button("bSTART"), Qt::RightButton);
     counter.advanceMs(19);
-    QTest::mousePress(button("bLAP"), Qt::MiddleButton);
+    userPress(button("bLAP"), Qt::MiddleButton);
     EXPECT_EQ(rowText(2), QStringLiteral("00:00,01"));
-    QTest::mousePress(button("bSTOP"), Qt::LeftButton);
+    userRelease(button("bLAP"), Qt::MiddleButton);
+    userPress(button("bSTOP"), Qt::LeftButton);
     EXPECT_EQ(questions.size(), 1);
-    QTest::mouseRelease(button("bSTOP"), Qt::LeftButton);
+    userRelease(button("bSTOP"), Qt::LeftButton);
     expectCommand("bEintragen", nullptr, true, clSkyBlue);
+}
+
+TEST_F(ClockWindow, ClockButtonsComeBackUpAndActOnEnterAndSpace)
+{
+    // START disables itself on the press: it must not stay drawn pressed in.
+    userPress(button("bSTART"));
+    expectRunning();
+    EXPECT_FALSE(button("bSTART")->isDown());
+    userRelease(button("bSTART"));
+    // The press takes the time; its release takes none.
+    userPress(button("bLAP"));
+    userRelease(button("bLAP"));
+    EXPECT_EQ(window->rowCount(), 2);
+    // ZEIT has the focus after START; the keyboard works it too.
+    ASSERT_EQ(QApplication::focusWidget(), button("bLAP"));
+    key(Qt::Key_Return);
+    key(Qt::Key_Space);
+    EXPECT_EQ(window->rowCount(), 4);
+
+    // ENDE asks with the real dialog; "Nein" takes the mouse away from it.
+    realDialog = true;
+    answerNextDialog(QStringLiteral("CancelBtn"));
+    userPress(button("bSTOP"));
+    expectRunning();
+    EXPECT_FALSE(button("bSTOP")->isDown());
 }
 
 TEST_F(ClockWindow, RestartAsksOnlyWithTwoOrMoreRows)
@@ -261,23 +292,30 @@ TEST_F(ClockWindow, RowsAreReusedAndResetBetweenRaces)
 {
     key(Qt::Key_F5);
     key(Qt::Key_F6);
-    window->row(2)->buttons[3]->setChecked(true);
-    window->row(2)->cbON->setChecked(false);
-    window->row(2)->labels[3]->setText(QStringLiteral("1"));
-    key(Qt::Key_F7);
     TFrame1* frame = window->row(2);
+    userClick(frame->buttons[3]);
+    userClick(frame->buttons[3]);
+    userClick(frame->buttons[3]);
+    userClick(frame->cbON);  // the row no longer counts: its marks are covered
+    ASSERT_FALSE(frame->cbON->isChecked());
+    ASSERT_TRUE(frame->PanelOFF->isVisible());
+    key(Qt::Key_F7);
     EXPECT_TRUE(frame->isHidden());
-    EXPECT_FALSE(frame->buttons[3]->isChecked());
-    EXPECT_TRUE(frame->cbON->isChecked());
-    EXPECT_TRUE(frame->labels[3]->text().isEmpty());
     EXPECT_EQ(tagOf(frame->TimeRunden), 0);
-    EXPECT_EQ(frame->timeColor(), toQColor(clYellow));
 
     key(Qt::Key_F5);
     counter.advanceMs(2000);
     key(Qt::Key_F6);
     EXPECT_EQ(window->row(2), frame);  // the same object, reused
     EXPECT_EQ(rowText(2), QStringLiteral("00:02,00"));
+    // A fresh row: counted, uncovered, its marks up and clickable.
+    EXPECT_TRUE(frame->cbON->isChecked());
+    EXPECT_FALSE(frame->PanelOFF->isVisible());
+    EXPECT_EQ(frame->timeColor(), toQColor(clYellow));
+    EXPECT_TRUE(frame->labels[3]->text().isEmpty());
+    EXPECT_FALSE(frame->buttons[3]->isChecked());
+    userClick(frame->buttons[3]);
+    EXPECT_TRUE(frame->buttons[3]->isChecked());
 }
 
 TEST_F(ClockWindow, TheClockShowsTimeFromTicksNotFromTimerEvents)

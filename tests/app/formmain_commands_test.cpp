@@ -1,8 +1,12 @@
 #include "app/formmain.h"
 #include "app/htmlhelp.h"
 #include "support/fakes.h"
+#include "support/userinput.h"
 
+#include <QAbstractItemModel>
 #include <QAction>
+#include <QComboBox>
+#include <QTableView>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QUrl>
@@ -95,24 +99,40 @@ TEST_F(Commands, TheHiddenMenuCarriesEveryKey)
     }
 }
 
-TEST_F(Commands, KeysReachTheirOperationsEvenFromATextField)
+TEST_F(Commands, KeysReachTheirOperationsFromEveryField)
 {
-    window->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+    // Ctrl+X clears the results (it asks), it never cuts the field's text.
+    for (const char* name : {"cmb_Klasse", "Edit2", "eLEN"}) {
+        SCOPED_TRACE(name);
+        auto* field = window->findChild<QWidget*>(QString::fromLatin1(name));
+        userClick(field);
+        userType(QStringLiteral("12"));
+        const QString typed = field->property("currentText").isValid() ? field->property("currentText").toString()
+                                                                       : field->property("text").toString();
+        questions.clear();
+        userKey(Qt::Key_A, Qt::ControlModifier);
+        userKey(Qt::Key_X, Qt::ControlModifier);
+        EXPECT_EQ(questions, QStringList{QStringLiteral("Ergebnisse löschen?")});
+        const QString now = field->property("currentText").isValid() ? field->property("currentText").toString()
+                                                                     : field->property("text").toString();
+        EXPECT_EQ(now, typed);
+    }
+    userKey(Qt::Key_F5);
     EXPECT_EQ(window->rowCount(), 1);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    userClick(window->findChild<QLineEdit*>(QStringLiteral("Edit3")));
+    userKey(Qt::Key_F6);
     EXPECT_EQ(window->rowCount(), 2);
 }
 
 TEST_F(Commands, DisabledItemsIgnoreTheirKeys)
 {
-    QTest::keyClick(window.get(), Qt::Key_F6);
-    QTest::keyClick(window.get(), Qt::Key_F8);
-    QTest::keyClick(window.get(), Qt::Key_F10);
+    userKey(Qt::Key_F6);
+    userKey(Qt::Key_F8);
+    userKey(Qt::Key_F10);
     EXPECT_EQ(window->rowCount(), 0);
     EXPECT_TRUE(questions.isEmpty());
     // F7 is never disabled: in the ready state it runs the reset quietly.
-    QTest::keyClick(window.get(), Qt::Key_F7);
+    userKey(Qt::Key_F7);
     EXPECT_TRUE(questions.isEmpty());
 }
 
@@ -124,14 +144,14 @@ TEST_F(Commands, F3AndTheInfoButtonOpenTheInformationWindow)
             QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
             QWidget* modal = QApplication::activeModalWidget();
             seen << modal->windowTitle();
-            QTest::keyClick(modal, Qt::Key_Escape);
+            userKey(Qt::Key_Escape);
         });
     };
     closeInfo();
-    QTest::keyClick(window.get(), Qt::Key_F3);
+    userKey(Qt::Key_F3);
     activate();
     closeInfo();
-    QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("bInfo")), Qt::LeftButton);
+    userClick(window->findChild<QToolButton*>(QStringLiteral("bInfo")));
     EXPECT_EQ(seen, (QStringList{QStringLiteral("Information"), QStringLiteral("Information")}));
 }
 
@@ -139,8 +159,8 @@ TEST_F(Commands, HelpWithoutAHelpFileIsDisabledAndDoesNothing)
 {
     EXPECT_FALSE(window->findChild<QToolButton*>(QStringLiteral("bHelp"))->isEnabled());
     const auto before = HtmlHelp::instance().windows().size();
-    QTest::keyClick(window.get(), Qt::Key_F1);
-    QTest::keyClick(window.get(), Qt::Key_I, Qt::ControlModifier);
+    userKey(Qt::Key_F1);
+    userKey(Qt::Key_I, Qt::ControlModifier);
     EXPECT_EQ(HtmlHelp::instance().windows().size(), before);
 }
 
@@ -160,11 +180,25 @@ TEST_F(Commands, TheDatePanelOpensTheCalendarAtTheTopEdge)
     auto* date = window->findChild<QLabel*>(QStringLiteral("PanelDate"));
     auto* calendar = window->findChild<QWidget*>(QStringLiteral("PanelCal"));
     EXPECT_FALSE(calendar->isVisible());
-    QTest::mouseClick(date, Qt::LeftButton);
+    userClick(date);
     EXPECT_TRUE(calendar->isVisible());
     EXPECT_EQ(calendar->y(), 0);
-    EXPECT_EQ(calendar->x(), date->mapTo(calendar->parentWidget(), QPoint(0, 0)).x() - 28);
-    QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("sbClosecal")), Qt::LeftButton);
+    EXPECT_EQ(calendar->x(), std::min(date->mapTo(calendar->parentWidget(), QPoint(0, 0)).x() - 28,
+                                      calendar->parentWidget()->width() - calendar->width()));
+    EXPECT_GE(calendar->width(), 214);
+    EXPECT_GE(calendar->height(), 259);
+    EXPECT_LE(calendar->geometry().right(), calendar->parentWidget()->width());
+    // Every day's heading and the week numbers fit their columns.
+    auto* view = calendar->findChild<QTableView*>();
+    ASSERT_NE(view, nullptr);
+    const QFontMetrics metrics(view->font());
+    for (int c = 0; c < view->model()->columnCount(); ++c) {
+        const QString heading = view->model()->index(0, c).data().toString();
+        EXPECT_GE(view->columnWidth(c), metrics.horizontalAdvance(heading)) << heading.toStdString();
+        EXPECT_LE(view->columnViewportPosition(c) + view->columnWidth(c), view->viewport()->width() + 1);
+    }
+    EXPECT_GE(view->columnWidth(0), metrics.horizontalAdvance(QStringLiteral("53")));
+    userClick(window->findChild<QToolButton*>(QStringLiteral("sbClosecal")));
     EXPECT_FALSE(calendar->isVisible());
     // The date text is regional short date, two blanks, short time.
     const QLocale locale;
@@ -175,11 +209,45 @@ TEST_F(Commands, TheMakersMarkOpensTheLink)
 {
     OpenedUrls opened;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
-    for (const char* name : {"Image5", "Label8", "Label5"})
-        QTest::mouseClick(window->findChild<QLabel*>(QString::fromLatin1(name)), Qt::LeftButton);
+    for (const char* name : {"Image5", "Label7", "Label8", "Label5"})
+        userClick(window->findChild<QWidget*>(QStringLiteral("Panel1"))->findChild<QLabel*>(QString::fromLatin1(name)));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    ASSERT_EQ(opened.urls.size(), 3);
+    ASSERT_EQ(opened.urls.size(), 4);
     EXPECT_TRUE(opened.urls.front().isLocalFile());
+}
+
+// Every small button shows a drawn glyph or text the window's fonts have: an
+// empty box on screen is a button nobody can tell apart.
+TEST_F(Commands, ToolButtonsShowGlyphsEveryFontHas)
+{
+    for (QToolButton* button : window->findChildren<QToolButton*>()) {
+        // The time rows' marks are digits; the tab bar's arrows are Qt's own.
+        if (button->parentWidget()
+            && (button->parentWidget()->inherits("TFrame1") || button->parentWidget()->inherits("QTabBar")))
+            continue;
+        SCOPED_TRACE(button->objectName().toStdString());
+        if (!button->icon().isNull())
+            continue;
+        const QString text = button->text();
+        EXPECT_FALSE(text.isEmpty());
+        const QFontMetrics metrics(button->font());
+        for (const QChar c : text)
+            EXPECT_TRUE(metrics.inFont(c)) << "U+" << std::hex << int(c.unicode());
+    }
+}
+
+TEST_F(Commands, MessagesCarryTheApplicationTitle)
+{
+    // The ninth page takes no entries: its message is a plain message box.
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        caption = QApplication::activeModalWidget()->windowTitle();
+        userKey(Qt::Key_Return);
+    });
+    window->findChild<QLineEdit*>(QStringLiteral("eLEN"))->clear();
+    userKey(Qt::Key_F9);
+    EXPECT_EQ(caption, QStringLiteral("Pylonix"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "controls/tag.h"
 #include "platform/simulatedserialdevice.h"
 #include "support/fakes.h"
+#include "support/userinput.h"
 #include "timing/comport.h"
 #include "timing/lightbarrier.h"
 
@@ -86,7 +87,7 @@ TEST_F(WindowLightBarrier, StartBarrierIsLockedUntilF11)
     pass(10);
     EXPECT_EQ(window->rowCount(), 0);  // locked at start-up: the edge does nothing
 
-    QTest::keyClick(window.get(), Qt::Key_F11);
+    userKey(Qt::Key_F11);
     EXPECT_EQ(tagOf(picture("ImageLSstart")), 1);
     const qint64 startEdge = counter.now + qint64(5'000'000);
     counter.advanceMs(5);
@@ -102,7 +103,7 @@ TEST_F(WindowLightBarrier, StartBarrierIsLockedUntilF11)
 
 TEST_F(WindowLightBarrier, EdgesTakeTimesWithTheLockOut)
 {
-    QTest::keyClick(window.get(), Qt::Key_F11);
+    userKey(Qt::Key_F11);
     pass(0);
     ASSERT_EQ(window->rowCount(), 1);
     pass(61'230 - 20);  // 61.23 s after the start edge
@@ -117,10 +118,10 @@ TEST_F(WindowLightBarrier, EdgesTakeTimesWithTheLockOut)
     // has armed it again); the key still takes times.
     QTRY_VERIFY_WITH_TIMEOUT(!window->lightBarrier()->isLockoutRunning(), 5000);
     EXPECT_EQ(tagOf(picture("ImageLSstop")), 1);
-    QTest::keyClick(window.get(), Qt::Key_F11);
+    userKey(Qt::Key_F11);
     pass(500);
     EXPECT_EQ(window->rowCount(), 3);
-    QTest::keyClick(window.get(), Qt::Key_F6);
+    userKey(Qt::Key_F6);
     EXPECT_EQ(window->rowCount(), 4);
 }
 
@@ -136,19 +137,49 @@ TEST_F(WindowLightBarrier, ALostDeviceClosesThePortAndSaysSo)
 
 TEST_F(WindowLightBarrier, EndAndResetGiveBackTheStartBarrier)
 {
-    QTest::keyClick(window.get(), Qt::Key_F11);
+    userKey(Qt::Key_F11);
     pass(0);
     pass(1000);
-    QTest::keyClick(window.get(), Qt::Key_F8);
+    userKey(Qt::Key_F8);
     EXPECT_FALSE(picture("ImageLSstop")->isVisible());
     pass(1000);  // race ended: edges are ignored
     EXPECT_EQ(window->rowCount(), 2);
-    QTest::keyClick(window.get(), Qt::Key_F7);
+    userKey(Qt::Key_F7);
     EXPECT_EQ(window->rowCount(), 0);
     EXPECT_EQ(tagOf(picture("ImageLSstart")), 1);  // a reset arms the start barrier
     EXPECT_TRUE(picture("ImageLSstart")->isVisible());
     pass(1000);
     EXPECT_EQ(window->rowCount(), 1);
+}
+
+TEST_F(WindowLightBarrier, ReArmingByHandLetsTheNextEdgeCount)
+{
+    userKey(Qt::Key_F11);
+    pass(0);
+    pass(1000);
+    ASSERT_EQ(window->rowCount(), 2);
+    ASSERT_EQ(tagOf(picture("ImageLSstop")), 0);  // locked out after the trigger
+    // The operator frees it at once: the picture says "frei", so the next
+    // edge is a time even inside the lock-out.
+    userClick(picture("ImageLSstop"));
+    EXPECT_EQ(tagOf(picture("ImageLSstop")), 1);
+    pass(30);
+    EXPECT_EQ(window->rowCount(), 3);
+    EXPECT_EQ(window->row(3)->TimeRunden->text(), QStringLiteral("00:01,07"));
+}
+
+TEST_F(WindowLightBarrier, AnEdgeOlderThanAStartByKeyIsDropped)
+{
+    userKey(Qt::Key_F11);
+    userKey(Qt::Key_F5);
+    const qint64 start = window->raceStartTick();
+    // The edge was seen 5 ms before the key but reaches the window after it.
+    window->lightBarrier()->ComPortDSR(true, start - 5'000'000);
+    EXPECT_EQ(window->rowCount(), 1);
+    window->lightBarrier()->ComPortDSR(false, start + 20'000'000);
+    window->lightBarrier()->ComPortDSR(true, start + 400'000'000);
+    ASSERT_EQ(window->rowCount(), 2);
+    EXPECT_EQ(window->row(2)->TimeRunden->text(), QStringLiteral("00:00,40"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "controls/bitbtnwithcolor.h"
 #include "controls/tag.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
@@ -110,7 +111,9 @@ TEST_F(ResultsWindow, WholeRaceThroughKeysAndClicks)
     EXPECT_TRUE(window->row(2)->radios[1]->isVisible());
     EXPECT_TRUE(window->row(2)->radios[1]->isChecked());
 
-    key(Qt::Key_F9);
+    // ENDE gave EINTRAGEN the focus: Enter enters.
+    ASSERT_EQ(QApplication::focusWidget(), child("bEintragen"));
+    key(Qt::Key_Return);
     EXPECT_EQ(rowCells(1), (QStringList{"1.", "12", "00:00,00", "01:02,00", "00:59,50", "01:03,75", "00:59,50",
                                         "00:00,00", "60,5"}));
     EXPECT_EQ(grid()->RowCount(), 2);
@@ -134,7 +137,9 @@ TEST_F(ResultsWindow, WholeRaceThroughKeysAndClicks)
 
     // NÄCHSTEN: the question, then empty blue fields; the next car gets row 2
     // and a car with a start only gets "Ausfall" and a red field.
-    key(Qt::Key_F10);
+    // Entering gave NÄCHSTEN the focus: Enter goes to the next race.
+    ASSERT_EQ(QApplication::focusWidget(), child("bRESET"));
+    key(Qt::Key_Return);
     EXPECT_EQ(questions.last(), QStringLiteral("Ergebnisse löschen?"));
     EXPECT_EQ(edit(1)->text(), QString());
     EXPECT_EQ(textColour(edit(1)), TColor(11031552));
@@ -144,6 +149,22 @@ TEST_F(ResultsWindow, WholeRaceThroughKeysAndClicks)
     key(Qt::Key_F9);
     EXPECT_EQ(rowCells(2), (QStringList{"", "7", "00:00,00", "-", "-", "-", "Ausfall", "", ""}));
     EXPECT_EQ(textColour(edit(2)), clRed);
+}
+
+TEST_F(ResultsWindow, TablesOfAnEarlierAccuracyKeepTheirTimes)
+{
+    exampleRace();
+    for (int n = 1; n <= 4; ++n)
+        mark(n, 1);
+    key(Qt::Key_F9);
+    ASSERT_EQ(rowCells(1)[6], QStringLiteral("00:59,50"));
+    // The decimals setting changes during the day; the next rankings must
+    // still read the stored times.
+    window->setAccuracy(1);
+    key(Qt::Key_P, Qt::ControlModifier);
+    key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(rowCells(1), (QStringList{"1.", "12", "00:00,00", "01:02,00", "00:59,50", "01:03,75", "00:59,50",
+                                        "00:00,0", "60,5"}));
 }
 
 TEST_F(ResultsWindow, BackupFollowsChangesInTheOtherClasses)
@@ -283,6 +304,12 @@ TEST_F(ResultsWindow, PlaceOrderToggleSharedPlacesAndDeleteLine)
     EXPECT_EQ(column(8), (QStringList{"60,5", "60,0", "60,5", "", ""}));
     EXPECT_EQ(grid()->SortOptions.SortCol, -1);
     EXPECT_FALSE(grid()->SortOptions.CanSort);
+    // The backup lists the class by place all the same.
+    const QByteArray backup = readFile(backupPath());
+    const auto rowOf = [&backup](const char* number) { return backup.indexOf(QByteArray("    ") + number + "  "); };
+    EXPECT_LT(rowOf("A"), rowOf("C"));
+    EXPECT_LT(rowOf("C"), rowOf("B"));
+    EXPECT_LT(rowOf("B"), rowOf("D"));
     ASSERT_TRUE(QFile::exists(backupPath()));
     ASSERT_TRUE(QFile::remove(backupPath()));
 

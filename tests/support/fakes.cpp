@@ -1,4 +1,5 @@
 #include "support/fakes.h"
+#include "support/userinput.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -57,7 +58,7 @@ void answerNextDialog(const QString& buttonName)
         if (auto* button = modal->findChild<QPushButton*>(buttonName)) {
             timer->stop();
             timer->deleteLater();
-            button->click();
+            userClick(button);
         }
     });
     timer->start();

@@ -8,6 +8,7 @@
 #include "app/frame1.h"
 #include "controls/sortgrid.h"
 #include "support/fakes.h"
+#include "support/userinput.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,16 +88,14 @@ protected:
     QTabWidget* pages() { return child<QTabWidget>("PageControl1"); }
     TSortGrid* grid(int page = -1) { return window->resultGrid(page < 0 ? window->activePage() : page); }
     QString cell(int col, int row, int page = -1) { return grid(page)->Cells(col, row); }
-    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QTest::keyClick(window.get(), k, modifiers);
-    }
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { userKey(k, modifiers); }
+    // Clicks into the field, selects its text and types over it.
     void typeInto(QLineEdit* field, const QString& text)
     {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Delete);
-        QTest::keyClicks(field, text);
+        userClick(field);
+        userKey(Qt::Key_A, Qt::ControlModifier);
+        userKey(Qt::Key_Delete);
+        userType(text);
     }
 
     // Runs a race: START, then one ZEIT at each given race time (ms), then ENDE.
@@ -113,7 +112,7 @@ protected:
         key(Qt::Key_F8);
     }
     // Clicks assignment button k of time row n.
-    void mark(int n, int k) { QTest::mouseClick(window->row(n)->buttons[k], Qt::LeftButton); }
+    void mark(int n, int k) { userClick(window->row(n)->buttons[k]); }
 
     // Writes data rows straight into a table (number, best lap), as earlier
     // entries would have left them.

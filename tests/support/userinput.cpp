@@ -9,6 +9,16 @@ namespace {
 
 QWindow* focusWindow()
 {
+    // A window manager gives the keyboard to a modal dialog as it opens; the
+    // offscreen platform leaves that to whoever drives it.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (!modal->isActiveWindow()) {
+            modal->activateWindow();
+            QApplication::setActiveWindow(modal);
+        }
+        if (modal->windowHandle())
+            return modal->windowHandle();
+    }
     if (QWindow* window = QGuiApplication::focusWindow())
         return window;
     QWidget* active = QApplication::activeWindow();
