@@ -1,6 +1,7 @@
 // The class pages in the real window: the class list at start-up, choosing,
 // adding and opening classes, and bad class lists.
 #include "support/resultswindow.h"
+#include "support/testnames.h"
 
 namespace {
 
@@ -201,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                               {QString(1 << 20, QLatin1Char('x')), "B"}},
                       BadList{"TenThousandLines", manyLines(), firstNames(21)},
                       BadList{"Garbage", QByteArray("\x00\x01\xff\xfe\x80 \x9f\n", 9), {}}),
-    [](const ::testing::TestParamInfo<BadList>& info) { return std::string(info.param.name); });
+    testnames::caseNames([](const BadList& c) { return c.name; }));
 
 TEST_F(ClassesWindow, ClassListThatIsAFolderIsIgnored)
 {

@@ -1,5 +1,7 @@
 #include "app/language.h"
 
+#include "support/testnames.h"
+
 #include <QBuffer>
 #include <QComboBox>
 #include <QDialog>
@@ -119,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(Table, LineSplitTest, ::testing::Values(
     SplitCase{"CR CR LF", "a\r\r\nb", {"a", "", "b"}},
     SplitCase{"LF CR", "\n\r", {"", ""}},
     SplitCase{"blanks kept", "  x  \r\n", {"  x  "}},
-    SplitCase{"NUL kept", QByteArray("a\0b\n", 4), {QByteArray("a\0b", 3)}}));
+    SplitCase{"NUL kept", QByteArray("a\0b\n", 4), {QByteArray("a\0b", 3)}}),
+    testnames::caseNames([](const SplitCase& c) { return c.what; }));
 
 TEST(LineSplit, CrLfAcrossAReadChunkIsOneLineEnd)
 {
@@ -513,7 +516,8 @@ TEST_P(ShippedLanguageTest, EveryUsedLineIsTranslated)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ShippedLanguageTest, ::testing::Values(
-    ShippedCase{"English.lng", 0}, ShippedCase{"Russisch.lng", 3}));
+    ShippedCase{"English.lng", 0}, ShippedCase{"Russisch.lng", 3}),
+    testnames::caseNames([](const ShippedCase& c) { return c.file; }));
 
 TEST(ShippedLanguage, EnglishIsPlainAscii)
 {

@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "platform/settingsstore.h"
+#include "support/testnames.h"
 
 #include <QDir>
 #include <QFile>
@@ -152,7 +153,8 @@ TEST_P(SettingsGapTest, WrongTypeEndsReading)
     EXPECT_EQ(r.values, expected) << "retyped " << name.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryValue, SettingsGapTest, ::testing::Range(0, 16));
+INSTANTIATE_TEST_SUITE_P(EveryValue, SettingsGapTest, ::testing::Range(0, 16),
+                         testnames::caseNames([](int index) { return kSettingsReadOrder[index]; }));
 
 TEST_F(SettingsTest, PortAndAlgWithoutLeftApplyOnlyThoseTwo)
 {
@@ -229,7 +231,11 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingsRangeTest, ::testing::Values(
     RangeCase{"FilterInd", 0, [](const SettingsValues& v) { return v.filterInd; }, 1},
     RangeCase{"Sound", 77, [](const SettingsValues& v) { return v.sound; }, 1},
     RangeCase{"PlayZeit", 2, [](const SettingsValues& v) { return v.playZeit; }, 1},
-    RangeCase{"C1", 0xFF00000Fu, [](const SettingsValues& v) { return v.c1; }, qint64(clBtnFace)}));
+    RangeCase{"C1", 0xFF00000Fu, [](const SettingsValues& v) { return v.c1; }, qint64(clBtnFace)}),
+    testnames::caseNames([](const RangeCase& c) {
+        // As signed numbers, so that the stored -1 reads as -1.
+        return std::string(c.name) + " " + std::to_string(qint32(c.stored)) + " gives " + std::to_string(c.expected);
+    }));
 
 struct BadFileCase {
     const char* what;
@@ -260,7 +266,8 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingsBadFileTest, ::testing::Values(
     BadFileCase{"garbage", QByteArray("\x00\xff\xfe\x01garbage\x80\x81", 12), 0},
     BadFileCase{"4 GB port", "Port=dword:4294967296\nAlg=dword:1\n", 0},
     BadFileCase{"negative port", "Port=dword:-5\nAlg=dword:-1\nLeft=dword:-2147483648\n", 3},
-    BadFileCase{"port as text", "Port=sz:\"3\"\n", 0}));
+    BadFileCase{"port as text", "Port=sz:\"3\"\n", 0}),
+    testnames::caseNames([](const BadFileCase& c) { return c.what; }));
 
 // --- writing --------------------------------------------------------------
 

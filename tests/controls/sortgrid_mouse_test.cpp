@@ -1,6 +1,7 @@
 #include "controls/sortgrid.h"
 
 #include "support/fakes.h"
+#include "support/testnames.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -300,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(Positions, EllipsisTest,
                                            EllipsisCase{"just_left_of_button", 17, false},
                                            EllipsisCase{"middle_of_cell", 32, false},
                                            EllipsisCase{"left_end_of_cell", 62, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testnames::caseNames([](const EllipsisCase& c) { return c.name; }));
 
 TEST_F(EllipsisTest, OtherCellsAndSplitClicksRaiseNothing)
 {
@@ -467,7 +468,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderCase{"left_on_sorted_column_again", Qt::LeftButton, 1, sdDescending, sdAscending},
                       HeaderCase{"left_on_other_column", Qt::LeftButton, 4, sdDescending, sdAscending},
                       HeaderCase{"right_click", Qt::RightButton, 2, sdAscending, sdDescending}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testnames::caseNames([](const HeaderCase& c) { return c.name; }));
 
 TEST_F(SortGridMouseTest, RepeatedHeaderClicksWithoutSortMoveNothing)
 {

@@ -1,6 +1,7 @@
 #include "platform/modemwatcher.h"
 
 #include "platform/simulatedserialdevice.h"
+#include "support/testnames.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -180,7 +181,11 @@ INSTANTIATE_TEST_SUITE_P(Table, ModemWatcherFallback,
         CapabilityCase{true, false, platform::WatchMode::Waiting, 500'000},
         CapabilityCase{false, true, platform::WatchMode::Polling, 500'000},
         CapabilityCase{false, false, platform::WatchMode::Polling, 500'000},
-        CapabilityCase{false, false, platform::WatchMode::Polling, 1'000'000}));
+        CapabilityCase{false, false, platform::WatchMode::Polling, 1'000'000}),
+    testnames::caseNames([](const CapabilityCase& c) {
+        return std::string(c.modemWait ? "Wait" : "NoWait") + (c.counters ? "_Counters" : "_NoCounters") + "_Poll"
+               + std::to_string(c.pollInterval / 1000) + "us";
+    }));
 
 TEST_F(ModemWatcherTest, PollingWithCountersCatchesAPulseShorterThanThePoll)
 {

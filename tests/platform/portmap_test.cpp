@@ -1,5 +1,7 @@
 #include "platform/portmap.h"
 
+#include "support/testnames.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -32,7 +34,10 @@ INSTANTIATE_TEST_SUITE_P(Table, PortMapRule,
         RuleCase{11, "ttyACM0"},
         RuleCase{16, "ttyACM5"},
         RuleCase{17, ""},
-        RuleCase{255, ""}));
+        RuleCase{255, ""}),
+    testnames::caseNames([](const RuleCase& c) {
+        return "Com" + std::to_string(c.port) + "_" + (*c.device ? c.device : "None");
+    }));
 
 TEST(PortMapOverrides, FileReplacesRemovesAndIgnoresJunk)
 {

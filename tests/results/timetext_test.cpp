@@ -1,8 +1,27 @@
 #include "results/timetext.h"
 
+#include "support/testnames.h"
+
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
+
+// Most of these texts are signs and blanks, which a test name cannot hold.
+std::string textName(const char* text)
+{
+    QString t = QString::fromUtf8(text);
+    if (t.isEmpty())
+        return "Empty";
+    if (t == QStringLiteral("\t"))
+        return "Tab";
+    if (t.trimmed().isEmpty())
+        return std::to_string(t.size()) + "Blanks";
+    t.replace(u'+', QStringLiteral(" plus "));
+    if (!t.contains(QRegularExpression(QStringLiteral("[0-9]"))))
+        t.replace(u'-', QStringLiteral(" dash "));
+    return testnames::identifier(t);
+}
 
 struct ReadCase {
     const char* text;
@@ -31,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(TwoDecimals, TimeTextToMsTest,
         ReadCase{"xx:05,00", 2, 5000},     // correct only at its end: reads partly
         ReadCase{"01:xx,25", 2, 60250},
         ReadCase{"12:34,5", 2, 60000},     // a one-decimal text lands in the wrong places
-        ReadCase{"100:00,00", 2, 600000}));
+        ReadCase{"100:00,00", 2, 600000}),
+    testnames::caseNames([](const ReadCase& c) { return textName(c.text); }));
 
 INSTANTIATE_TEST_SUITE_P(OneDecimal, TimeTextToMsTest,
     ::testing::Values(
@@ -42,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(OneDecimal, TimeTextToMsTest,
         ReadCase{"01:02,50", 1, 62500},    // a two-decimal text reads its tenths
         ReadCase{"Ausfall", 1, 0},
         ReadCase{"-", 1, 0},
-        ReadCase{"", 1, 0}));
+        ReadCase{"", 1, 0}),
+    testnames::caseNames([](const ReadCase& c) { return textName(c.text); }));
 
 INSTANTIATE_TEST_SUITE_P(NoDecimals, TimeTextToMsTest,
     ::testing::Values(
@@ -52,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(NoDecimals, TimeTextToMsTest,
         ReadCase{"00:59,50", 0, 59000},
         ReadCase{"Ausfall", 0, 0},
         ReadCase{"-", 0, 0},
-        ReadCase{"", 0, 0}));
+        ReadCase{"", 0, 0}),
+    testnames::caseNames([](const ReadCase& c) { return textName(c.text); }));
 
 struct WriteCase {
     qint64 ms;
@@ -78,7 +100,10 @@ INSTANTIATE_TEST_SUITE_P(Table, MsToTimeTextTest,
         WriteCase{3600000, 2, "00:00,00"},        // hours are dropped
         WriteCase{5'000'000'000, 2, "53:20,00"},  // beyond 32 bits
         WriteCase{59999, 1, "00:59,9"},
-        WriteCase{62550, 0, "01:02"}));
+        WriteCase{62550, 0, "01:02"}),
+    testnames::caseNames([](const WriteCase& c) {
+        return "Acc" + std::to_string(c.acc) + "_" + std::to_string(c.ms) + "ms";
+    }));
 
 TEST(TimeTextRoundTrip, EveryAccuracyReadsItsOwnText)
 {
@@ -122,7 +147,8 @@ INSTANTIATE_TEST_SUITE_P(Table, CompareTimesTest,
         CompareCase{"Ausfall", "   ", -1},
         CompareCase{"ausfall", "Ausfall", 1},     // same key: by character, never 0
         CompareCase{"  ", "", 1},                 // both blank: a prefix sorts first
-        CompareCase{"abcdefghijklmnopqrs", "-", 1}));  // a 19-character text sorts by its length
+        CompareCase{"abcdefghijklmnopqrs", "-", 1}),  // a 19-character text sorts by its length
+    testnames::caseNames([](const CompareCase& c) { return textName(c.s1) + "_vs_" + textName(c.s2); }));
 
 TEST(CompareTimes, ReturnsTheCharacterDifference)
 {
@@ -155,7 +181,8 @@ INSTANTIATE_TEST_SUITE_P(Table, IsNoTimeTest,
         NoTimeCase{"01:02,5", false},
         NoTimeCase{"--", false},
         NoTimeCase{"Ausfal", false},
-        NoTimeCase{"a text of twenty chr", false}));
+        NoTimeCase{"a text of twenty chr", false}),
+    testnames::caseNames([](const NoTimeCase& c) { return textName(c.text); }));
 
 struct IntegerCase {
     const char* text;
@@ -189,7 +216,8 @@ INSTANTIATE_TEST_SUITE_P(Table, ReadIntegerTest,
         IntegerCase{"-", false, 0},
         IntegerCase{"12x", false, 0},
         IntegerCase{"1 2", false, 0},
-        IntegerCase{"x", false, 0}));
+        IntegerCase{"x", false, 0}),
+    testnames::caseNames([](const IntegerCase& c) { return "Text_" + textName(c.text); }));
 
 TEST(TrimBlanks, RemovesBlanksAndControlsOnly)
 {

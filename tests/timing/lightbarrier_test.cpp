@@ -2,6 +2,7 @@
 
 #include "platform/simulatedserialdevice.h"
 #include "timing/comport.h"
+#include "support/testnames.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -213,7 +214,11 @@ INSTANTIATE_TEST_SUITE_P(Table, LightBarrierLockout,
         LockoutCase{100.1, false, true},
         LockoutCase{100.1, true, true},
         LockoutCase{50.0, false, false},
-        LockoutCase{150.0, false, true}));
+        LockoutCase{150.0, false, true}),
+    testnames::caseNames([](const LockoutCase& c) {
+        return QStringLiteral("After ") + QString::number(c.afterMs) + QStringLiteral("ms")
+               + (c.timerFiredFirst ? QStringLiteral(" timer first") : QString());
+    }));
 
 TEST_F(LightBarrierTest, AfterALightBarrierStartTheLockOutStillHolds)
 {
@@ -269,7 +274,8 @@ INSTANTIATE_TEST_SUITE_P(Table, LightBarrierAlg,
         AlgCase{1, false, true},
         AlgCase{2, false, false},
         AlgCase{-1, false, false},
-        AlgCase{255, false, false}));
+        AlgCase{255, false, false}),
+    testnames::caseNames([](const AlgCase& c) { return "Alg " + std::to_string(c.alg); }));
 
 TEST_F(LightBarrierTest, WithLockOutZeroTheReleaseReArms)
 {
