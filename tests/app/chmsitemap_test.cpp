@@ -18,6 +18,11 @@ struct SitemapCase {
     std::vector<Item> expected;
 };
 
+void PrintTo(const SitemapCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
 class SitemapTest : public ::testing::TestWithParam<SitemapCase> {};
 
 TEST_P(SitemapTest, Parses)

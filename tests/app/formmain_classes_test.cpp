@@ -166,6 +166,11 @@ struct BadList {
     QStringList names;
 };
 
+void PrintTo(const BadList& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class BadClassLists : public ClassesWindow, public ::testing::WithParamInterface<BadList> {};
 
 TEST_P(BadClassLists, ReadOrIgnored)

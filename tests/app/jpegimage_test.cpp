@@ -180,6 +180,11 @@ struct DeclaredSize {
     bool refusedBySize;
 };
 
+void PrintTo(const DeclaredSize& c, std::ostream* os)
+{
+    *os << c.width << " x " << c.height;
+}
+
 class DeclaredSizeTest : public ::testing::TestWithParam<DeclaredSize> {};
 
 TEST_P(DeclaredSizeTest, HugeHeadersAreRefusedBeforeDecoding)

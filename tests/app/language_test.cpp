@@ -97,6 +97,11 @@ struct SplitCase {
     QList<QByteArray> lines;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
 class LineSplitTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(LineSplitTest, SplitsAtEveryKindOfLineEnd)
@@ -491,6 +496,11 @@ struct ShippedCase {
     const char* file;
     int charSet;
 };
+
+void PrintTo(const ShippedCase& c, std::ostream* os)
+{
+    *os << c.file;
+}
 
 class ShippedLanguageTest : public ::testing::TestWithParam<ShippedCase> {};
 

@@ -189,6 +189,11 @@ struct RangeCase {
     qint64 expected;
 };
 
+void PrintTo(const RangeCase& c, std::ostream* os)
+{
+    *os << c.name << " = " << c.stored;
+}
+
 class SettingsRangeTest : public SettingsTest, public ::testing::WithParamInterface<RangeCase> {};
 
 TEST_P(SettingsRangeTest, BroughtIntoRangeWhenRead)
@@ -242,6 +247,11 @@ struct BadFileCase {
     QByteArray bytes;
     int valuesRead;
 };
+
+void PrintTo(const BadFileCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class SettingsBadFileTest : public SettingsTest, public ::testing::WithParamInterface<BadFileCase> {};
 

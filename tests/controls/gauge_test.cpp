@@ -17,6 +17,11 @@ struct PercentCase {
     int expected;
 };
 
+void PrintTo(const PercentCase& c, std::ostream* os)
+{
+    *os << c.progress << " in " << c.min << ".." << c.max;
+}
+
 class GaugePercentTest : public ::testing::TestWithParam<PercentCase> {};
 
 TEST_P(GaugePercentTest, TruncatesAndClamps)

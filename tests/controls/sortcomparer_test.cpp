@@ -25,6 +25,11 @@ struct ExtendedCase {
     int expected;  // sign
 };
 
+void PrintTo(const ExtendedCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.a)) << " vs " << ::testing::PrintToString(std::string(c.b));
+}
+
 class NumericExtendedTest : public ::testing::TestWithParam<ExtendedCase>
 {
 };
@@ -113,6 +118,11 @@ struct DetectCase {
     QStringList texts;
     TSortStyle expected;
 };
+
+void PrintTo(const DetectCase& c, std::ostream* os)
+{
+    *os << c.texts.join(QStringLiteral(", ")).toStdString();
+}
 
 class DetectStyleTest : public ::testing::TestWithParam<DetectCase>
 {

@@ -265,6 +265,11 @@ struct EllipsisCase {
     bool raises;
 };
 
+void PrintTo(const EllipsisCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class EllipsisTest : public SortGridMouseTest, public ::testing::WithParamInterface<EllipsisCase>
 {
 protected:
@@ -429,6 +434,11 @@ struct HeaderCase {
     TSortDirection before;
     TSortDirection after;
 };
+
+void PrintTo(const HeaderCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class HeaderWithoutSortTest : public SortGridMouseTest, public ::testing::WithParamInterface<HeaderCase>
 {

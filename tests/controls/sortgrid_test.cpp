@@ -73,6 +73,11 @@ struct StyleCase {
     const char* expected;  // markers after the sort
 };
 
+void PrintTo(const StyleCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class SortStyleTest : public SortGridTest, public ::testing::WithParamInterface<StyleCase>
 {
 };
@@ -236,6 +241,11 @@ struct DetectCase {
     TSortStyle expected;
 };
 
+void PrintTo(const DetectCase& c, std::ostream* os)
+{
+    *os << c.keys.join(QStringLiteral(", ")).toStdString();
+}
+
 class AutomaticDetectionTest : public SortGridTest, public ::testing::WithParamInterface<DetectCase>
 {
 };
@@ -368,6 +378,11 @@ struct ShortenCase {
     const char* widthOf;  // the available width is this text's width
     const char* expected;
 };
+
+void PrintTo(const ShortenCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.text)) << " in the width of " << ::testing::PrintToString(std::string(c.widthOf));
+}
 
 class ShortenTest : public ::testing::TestWithParam<ShortenCase>
 {

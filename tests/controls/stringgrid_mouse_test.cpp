@@ -68,6 +68,11 @@ struct MoveCase {
     int to;
 };
 
+void PrintTo(const MoveCase& c, std::ostream* os)
+{
+    *os << c.name << ", " << c.from << " to " << c.to;
+}
+
 class ColumnMoveTest : public StringGridMouseTest, public ::testing::WithParamInterface<MoveCase>
 {
 };

@@ -82,6 +82,11 @@ struct CountCase {
     int expectedFixed;
 };
 
+void PrintTo(const CountCase& c, std::ostream* os)
+{
+    *os << "row count " << c.set;
+}
+
 class RowCountTest : public StringGridTest, public ::testing::WithParamInterface<CountCase>
 {
 };

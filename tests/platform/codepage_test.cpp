@@ -16,6 +16,11 @@ struct DecodeCase {
     const char16_t* expected;
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* os)
+{
+    *os << "code page " << c.codePage << ", bytes " << c.bytes.toHex(' ').toStdString();
+}
+
 class CodePageTest : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(CodePageTest, Decodes)

@@ -147,6 +147,12 @@ struct CapabilityCase {
     qint64 pollInterval;
 };
 
+void PrintTo(const CapabilityCase& c, std::ostream* os)
+{
+    *os << (c.modemWait ? "modem wait" : "no modem wait") << ", " << (c.counters ? "counters" : "no counters")
+        << ", poll every " << c.pollInterval << " ns";
+}
+
 class ModemWatcherFallback : public ModemWatcherTest, public ::testing::WithParamInterface<CapabilityCase> {};
 
 TEST_P(ModemWatcherFallback, SeesEveryEdgeWithinOnePollInterval)

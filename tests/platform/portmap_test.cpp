@@ -13,6 +13,11 @@ struct RuleCase {
     const char* device;  // relative to the device folder; "" for none
 };
 
+void PrintTo(const RuleCase& c, std::ostream* os)
+{
+    *os << "COM" << c.port << " -> " << (*c.device ? c.device : "none");
+}
+
 class PortMapRule : public ::testing::TestWithParam<RuleCase> {};
 
 TEST_P(PortMapRule, MapsNumbersToDeviceFamilies)

@@ -146,6 +146,11 @@ struct LineCase {
     const char* text = "";
 };
 
+void PrintTo(const LineCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.line));
+}
+
 class SettingsLineTest : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(SettingsLineTest, ReadsOneLine)
@@ -208,6 +213,11 @@ struct FileCase {
     QByteArray bytes;
     SettingsStore::LoadState state;
 };
+
+void PrintTo(const FileCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class SettingsFileTest : public SettingsStoreTest, public ::testing::WithParamInterface<FileCase> {};
 

@@ -14,6 +14,11 @@ struct ScheduleCase {
     int niceValue;
 };
 
+void PrintTo(const ScheduleCase& c, std::ostream* os)
+{
+    *os << "base priority " << c.basePriority;
+}
+
 class ScheduleForBasePriority : public ::testing::TestWithParam<ScheduleCase> {};
 
 TEST_P(ScheduleForBasePriority, MapsOntoNiceOrFifo)

@@ -57,6 +57,13 @@ struct SettingsCase {
     speed_t speed;        // B0: a custom speed, not checked here
 };
 
+void PrintTo(const SettingsCase& c, std::ostream* os)
+{
+    const platform::LineSettings& s = c.settings;
+    *os << s.baudRate << " baud, " << s.dataBits << " data bits, parity " << int(s.parity) << ", stop bits "
+        << int(s.stopBits) << ", flow control " << int(s.flowControl);
+}
+
 platform::LineSettings make(int baud, int bits, platform::Parity parity, platform::StopBits stop,
                             platform::FlowControl flow)
 {

@@ -120,6 +120,11 @@ struct Utf8Case {
     bool valid;
 };
 
+void PrintTo(const Utf8Case& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class Utf8ValidityTest : public ::testing::TestWithParam<Utf8Case> {};
 
 TEST_P(Utf8ValidityTest, Strict)

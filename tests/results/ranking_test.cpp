@@ -189,6 +189,11 @@ struct SpeedCase {
     const char* expected;
 };
 
+void PrintTo(const SpeedCase& c, std::ostream* os)
+{
+    *os << c.trackLength << " m in " << c.ms << " ms, separator '" << c.separator << "'";
+}
+
 class SpeedTextTest : public ::testing::TestWithParam<SpeedCase> {};
 
 TEST_P(SpeedTextTest, OneDecimalWithTheGivenSeparator)
@@ -216,6 +221,11 @@ struct BlockCase {
     int rowCount;
     int expected;
 };
+
+void PrintTo(const BlockCase& c, std::ostream* os)
+{
+    *os << "row " << c.currentRow << " of " << c.rowCount << ", tag " << c.tag;
+}
 
 class NextBlockRowTest : public ::testing::TestWithParam<BlockCase> {};
 

@@ -29,6 +29,11 @@ struct ReadCase {
     qint64 expected;
 };
 
+void PrintTo(const ReadCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.text)) << ", acc " << c.acc;
+}
+
 class TimeTextToMsTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(TimeTextToMsTest, ReadsMilliseconds)
@@ -82,6 +87,11 @@ struct WriteCase {
     const char* expected;
 };
 
+void PrintTo(const WriteCase& c, std::ostream* os)
+{
+    *os << c.ms << " ms, acc " << c.acc;
+}
+
 class MsToTimeTextTest : public ::testing::TestWithParam<WriteCase> {};
 
 TEST_P(MsToTimeTextTest, WritesText)
@@ -121,6 +131,11 @@ struct CompareCase {
     const char* s2;
     int sign;
 };
+
+void PrintTo(const CompareCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.s1)) << " vs " << ::testing::PrintToString(std::string(c.s2));
+}
 
 class CompareTimesTest : public ::testing::TestWithParam<CompareCase> {};
 
@@ -162,6 +177,11 @@ struct NoTimeCase {
     bool expected;
 };
 
+void PrintTo(const NoTimeCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.text));
+}
+
 class IsNoTimeTest : public ::testing::TestWithParam<NoTimeCase> {};
 
 TEST_P(IsNoTimeTest, Classifies)
@@ -189,6 +209,11 @@ struct IntegerCase {
     bool ok;
     qint32 value;
 };
+
+void PrintTo(const IntegerCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.text));
+}
 
 class ReadIntegerTest : public ::testing::TestWithParam<IntegerCase> {};
 

@@ -18,6 +18,11 @@ struct PatternCase {
     quint8 pattern;
 };
 
+void PrintTo(const PatternCase& c, std::ostream* os)
+{
+    *os << "digit " << c.digit;
+}
+
 class DigitPattern : public ::testing::TestWithParam<PatternCase> {};
 
 TEST_P(DigitPattern, MatchesTheTable)
@@ -113,6 +118,11 @@ struct SetterCase {
     void (*set)(TDigit&, int variant);
 };
 
+void PrintTo(const SetterCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class DigitSetter : public ::testing::TestWithParam<SetterCase> {};
 
 TEST_P(DigitSetter, RepaintsOnceForAChangeAndNeverForTheSameValue)
@@ -173,6 +183,11 @@ struct ThicknessCase {
     bool accepted;
 };
 
+void PrintTo(const ThicknessCase& c, std::ostream* os)
+{
+    *os << c.width << " x " << c.height << ", thickness " << c.thickness;
+}
+
 class DigitThickness : public ::testing::TestWithParam<ThicknessCase> {};
 
 TEST_P(DigitThickness, FitsInHalfTheControl)
@@ -202,6 +217,11 @@ struct PolygonCase {
     int bit;
     std::vector<QPoint> points;
 };
+
+void PrintTo(const PolygonCase& c, std::ostream* os)
+{
+    *os << "segment bit " << c.bit;
+}
 
 class DigitSegmentPolygon : public ::testing::TestWithParam<PolygonCase> {};
 

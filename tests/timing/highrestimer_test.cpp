@@ -206,6 +206,11 @@ struct CalibrationCase {
     quint32 expectedLow32;
 };
 
+void PrintTo(const CalibrationCase& c, std::ostream* os)
+{
+    *os << c.frequency << " Hz, " << c.tscPerMicrosecond << " TSC counts per us, " << c.waitMs << " ms";
+}
+
 class HighResTimerCalibrationMaths : public ::testing::TestWithParam<CalibrationCase> {};
 
 TEST_P(HighResTimerCalibrationMaths, RateIsTscCountsPerElapsedMicrosecond)
@@ -379,6 +384,11 @@ struct BasePriorityCase {
     TThreadPriority priority;
     int expected;
 };
+
+void PrintTo(const BasePriorityCase& c, std::ostream* os)
+{
+    *os << "class " << int(c.threadClass) << ", priority " << int(c.priority);
+}
 
 class ThreadBasePriority : public ::testing::TestWithParam<BasePriorityCase> {};
 

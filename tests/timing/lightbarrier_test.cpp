@@ -183,6 +183,11 @@ struct LockoutCase {
     bool accepted;
 };
 
+void PrintTo(const LockoutCase& c, std::ostream* os)
+{
+    *os << c.afterMs << " ms later" << (c.timerFiredFirst ? ", timer first" : "");
+}
+
 class LightBarrierLockout : public LightBarrierTest, public ::testing::WithParamInterface<LockoutCase> {};
 
 TEST_P(LightBarrierLockout, ComparesEdgeTicks)
@@ -239,6 +244,11 @@ struct AlgCase {
     bool onTriggers;   // DSR on starts the race
     bool offTriggers;  // DSR off starts the race
 };
+
+void PrintTo(const AlgCase& c, std::ostream* os)
+{
+    *os << "Alg " << c.alg;
+}
 
 class LightBarrierAlg : public LightBarrierTest, public ::testing::WithParamInterface<AlgCase> {};
 

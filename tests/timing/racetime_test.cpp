@@ -16,6 +16,11 @@ struct CalcCase {
     qint32 expected;
 };
 
+void PrintTo(const CalcCase& c, std::ostream* os)
+{
+    *os << c.ticks << " ticks at count speed " << c.countSpeed;
+}
+
 class CalcMSTest : public ::testing::TestWithParam<CalcCase> {};
 
 TEST_P(CalcMSTest, RoundsHalfToEven)
@@ -46,6 +51,11 @@ struct TextCase {
     int acc;
     const char* expected;
 };
+
+void PrintTo(const TextCase& c, std::ostream* os)
+{
+    *os << c.ms << " ms, acc " << c.acc;
+}
 
 class TimeToTextTest : public ::testing::TestWithParam<TextCase> {};
 
