@@ -1,5 +1,7 @@
 #include "app/chmsitemap.h"
 
+#include "support/testnames.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,6 +17,11 @@ struct SitemapCase {
     QByteArray html;
     std::vector<Item> expected;
 };
+
+void PrintTo(const SitemapCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
 
 class SitemapTest : public ::testing::TestWithParam<SitemapCase> {};
 
@@ -78,6 +85,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SitemapTest,
                     R"(<param name="Name" value="offen">)",
                     {}},
         SitemapCase{"not a sitemap at all", QByteArray("\x00\x01garbage<<<>>>\xFF", 16), {}},
-        SitemapCase{"empty", QByteArray(), {}}));
+        SitemapCase{"empty", QByteArray(), {}}),
+    testnames::caseNames([](const SitemapCase& c) { return c.label; }));
 
 } // namespace

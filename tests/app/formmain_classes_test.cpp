@@ -1,6 +1,7 @@
 // The class pages in the real window: the class list at start-up, choosing,
 // adding and opening classes, and bad class lists.
 #include "support/resultswindow.h"
+#include "support/testnames.h"
 #include "support/userinput.h"
 
 namespace {
@@ -189,6 +190,11 @@ struct BadList {
     QStringList names;
 };
 
+void PrintTo(const BadList& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class BadClassLists : public ClassesWindow, public ::testing::WithParamInterface<BadList> {};
 
 TEST_P(BadClassLists, ReadOrIgnored)
@@ -225,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
                               {QString(1 << 20, QLatin1Char('x')), "B"}},
                       BadList{"TenThousandLines", manyLines(), firstNames(21)},
                       BadList{"Garbage", QByteArray("\x00\x01\xff\xfe\x80 \x9f\n", 9), {}}),
-    [](const ::testing::TestParamInfo<BadList>& info) { return std::string(info.param.name); });
+    testnames::caseNames([](const BadList& c) { return c.name; }));
 
 TEST_F(ClassesWindow, ClassListThatIsAFolderIsIgnored)
 {

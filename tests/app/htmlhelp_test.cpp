@@ -5,6 +5,7 @@
 #include "app/chmlibrary.h"
 #include "app/helpwindow.h"
 #include "support/chmbuilder.h"
+#include "support/testnames.h"
 
 #include <QDesktopServices>
 #include <QCoreApplication>
@@ -219,7 +220,12 @@ TEST_P(InvalidHelpFileTest, DoesNothing)
     EXPECT_TRUE(help.windows().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, InvalidHelpFileTest, ::testing::Range(0, 5));
+INSTANTIATE_TEST_SUITE_P(Files, InvalidHelpFileTest, ::testing::Range(0, 5),
+                         testnames::caseNames([](int kind) {
+                             // In the order of the switch above.
+                             const char* const names[] = {"Empty", "Html", "SignatureOnly", "CutInHeader", "AllFF"};
+                             return names[kind];
+                         }));
 
 // chmlib itself crashes on some damaged files (division by zero, wild
 // reads); such files must cost the program nothing but the help.

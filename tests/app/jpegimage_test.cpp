@@ -1,5 +1,7 @@
 #include "app/jpegimage.h"
 
+#include "support/testnames.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -128,7 +130,8 @@ TEST_P(TruncatedJpegTest, Fails)
     EXPECT_FALSE(error.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(KeptPercent, TruncatedJpegTest, ::testing::Values(1, 10, 40, 75, 95));
+INSTANTIATE_TEST_SUITE_P(KeptPercent, TruncatedJpegTest, ::testing::Values(1, 10, 40, 75, 95),
+                         testnames::caseNames([](int percent) { return "Kept" + std::to_string(percent) + "Percent"; }));
 
 TEST_F(JpegFileTest, BadFilesFailCleanly)
 {
@@ -177,6 +180,11 @@ struct DeclaredSize {
     bool refusedBySize;
 };
 
+void PrintTo(const DeclaredSize& c, std::ostream* os)
+{
+    *os << c.width << " x " << c.height;
+}
+
 class DeclaredSizeTest : public ::testing::TestWithParam<DeclaredSize> {};
 
 TEST_P(DeclaredSizeTest, HugeHeadersAreRefusedBeforeDecoding)
@@ -195,6 +203,9 @@ INSTANTIATE_TEST_SUITE_P(Table, DeclaredSizeTest,
         DeclaredSize{16, 10001, true},
         DeclaredSize{8000, 8001, true},     // 64.008 Mpixel
         DeclaredSize{10000, 6400, false},   // exactly 64 Mpixel: allowed, then the data runs out
-        DeclaredSize{32, 32, false}));      // more pixels than data: a warning, still no picture
+        DeclaredSize{32, 32, false}),       // more pixels than data: a warning, still no picture
+    testnames::caseNames([](const DeclaredSize& c) {
+        return std::to_string(c.width) + "x" + std::to_string(c.height);
+    }));
 
 } // namespace

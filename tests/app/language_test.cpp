@@ -1,5 +1,7 @@
 #include "app/language.h"
 
+#include "support/testnames.h"
+
 #include <QBuffer>
 #include <QComboBox>
 #include <QDialog>
@@ -95,6 +97,11 @@ struct SplitCase {
     QList<QByteArray> lines;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
 class LineSplitTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(LineSplitTest, SplitsAtEveryKindOfLineEnd)
@@ -119,7 +126,8 @@ INSTANTIATE_TEST_SUITE_P(Table, LineSplitTest, ::testing::Values(
     SplitCase{"CR CR LF", "a\r\r\nb", {"a", "", "b"}},
     SplitCase{"LF CR", "\n\r", {"", ""}},
     SplitCase{"blanks kept", "  x  \r\n", {"  x  "}},
-    SplitCase{"NUL kept", QByteArray("a\0b\n", 4), {QByteArray("a\0b", 3)}}));
+    SplitCase{"NUL kept", QByteArray("a\0b\n", 4), {QByteArray("a\0b", 3)}}),
+    testnames::caseNames([](const SplitCase& c) { return c.what; }));
 
 TEST(LineSplit, CrLfAcrossAReadChunkIsOneLineEnd)
 {
@@ -489,6 +497,11 @@ struct ShippedCase {
     int charSet;
 };
 
+void PrintTo(const ShippedCase& c, std::ostream* os)
+{
+    *os << c.file;
+}
+
 class ShippedLanguageTest : public ::testing::TestWithParam<ShippedCase> {};
 
 TEST_P(ShippedLanguageTest, EveryUsedLineIsTranslated)
@@ -513,7 +526,8 @@ TEST_P(ShippedLanguageTest, EveryUsedLineIsTranslated)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ShippedLanguageTest, ::testing::Values(
-    ShippedCase{"English.lng", 0}, ShippedCase{"Russisch.lng", 3}));
+    ShippedCase{"English.lng", 0}, ShippedCase{"Russisch.lng", 3}),
+    testnames::caseNames([](const ShippedCase& c) { return c.file; }));
 
 TEST(ShippedLanguage, EnglishIsPlainAscii)
 {

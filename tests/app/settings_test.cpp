@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "platform/settingsstore.h"
+#include "support/testnames.h"
 
 #include <QDir>
 #include <QFile>
@@ -152,7 +153,8 @@ TEST_P(SettingsGapTest, WrongTypeEndsReading)
     EXPECT_EQ(r.values, expected) << "retyped " << name.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryValue, SettingsGapTest, ::testing::Range(0, 16));
+INSTANTIATE_TEST_SUITE_P(EveryValue, SettingsGapTest, ::testing::Range(0, 16),
+                         testnames::caseNames([](int index) { return kSettingsReadOrder[index]; }));
 
 TEST_F(SettingsTest, PortAndAlgWithoutLeftApplyOnlyThoseTwo)
 {
@@ -186,6 +188,11 @@ struct RangeCase {
     std::function<qint64(const SettingsValues&)> field;
     qint64 expected;
 };
+
+void PrintTo(const RangeCase& c, std::ostream* os)
+{
+    *os << c.name << " = " << c.stored;
+}
 
 class SettingsRangeTest : public SettingsTest, public ::testing::WithParamInterface<RangeCase> {};
 
@@ -229,13 +236,22 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingsRangeTest, ::testing::Values(
     RangeCase{"FilterInd", 0, [](const SettingsValues& v) { return v.filterInd; }, 1},
     RangeCase{"Sound", 77, [](const SettingsValues& v) { return v.sound; }, 1},
     RangeCase{"PlayZeit", 2, [](const SettingsValues& v) { return v.playZeit; }, 1},
-    RangeCase{"C1", 0xFF00000Fu, [](const SettingsValues& v) { return v.c1; }, qint64(clBtnFace)}));
+    RangeCase{"C1", 0xFF00000Fu, [](const SettingsValues& v) { return v.c1; }, qint64(clBtnFace)}),
+    testnames::caseNames([](const RangeCase& c) {
+        // As signed numbers, so that the stored -1 reads as -1.
+        return std::string(c.name) + " " + std::to_string(qint32(c.stored)) + " gives " + std::to_string(c.expected);
+    }));
 
 struct BadFileCase {
     const char* what;
     QByteArray bytes;
     int valuesRead;
 };
+
+void PrintTo(const BadFileCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class SettingsBadFileTest : public SettingsTest, public ::testing::WithParamInterface<BadFileCase> {};
 
@@ -260,7 +276,8 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingsBadFileTest, ::testing::Values(
     BadFileCase{"garbage", QByteArray("\x00\xff\xfe\x01garbage\x80\x81", 12), 0},
     BadFileCase{"4 GB port", "Port=dword:4294967296\nAlg=dword:1\n", 0},
     BadFileCase{"negative port", "Port=dword:-5\nAlg=dword:-1\nLeft=dword:-2147483648\n", 3},
-    BadFileCase{"port as text", "Port=sz:\"3\"\n", 0}));
+    BadFileCase{"port as text", "Port=sz:\"3\"\n", 0}),
+    testnames::caseNames([](const BadFileCase& c) { return c.what; }));
 
 // --- writing --------------------------------------------------------------
 

@@ -1,5 +1,7 @@
 #include "controls/gauge.h"
 
+#include "support/testnames.h"
+
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -14,6 +16,11 @@ struct PercentCase {
     int progress;
     int expected;
 };
+
+void PrintTo(const PercentCase& c, std::ostream* os)
+{
+    *os << c.progress << " in " << c.min << ".." << c.max;
+}
 
 class GaugePercentTest : public ::testing::TestWithParam<PercentCase> {};
 
@@ -45,7 +52,10 @@ INSTANTIATE_TEST_SUITE_P(Table, GaugePercentTest,
         PercentCase{kIntMin, kIntMax, kIntMax, 100},  // spans that overflow 32 bits
         PercentCase{kIntMin, kIntMax, 0, 50},
         PercentCase{0, kIntMax, kIntMax / 2, 49},
-        PercentCase{kIntMin, kIntMin, kIntMax, 0}));
+        PercentCase{kIntMin, kIntMin, kIntMax, 0}),
+    testnames::caseNames([](const PercentCase& c) {
+        return "From " + std::to_string(c.min) + " to " + std::to_string(c.max) + " at " + std::to_string(c.progress);
+    }));
 
 TEST(GaugeTest, DefaultsAndSetters)
 {

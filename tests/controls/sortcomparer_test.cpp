@@ -1,5 +1,7 @@
 #include "controls/sortcomparer.h"
 
+#include "support/testnames.h"
+
 #include <QLocale>
 #include <gtest/gtest.h>
 
@@ -22,6 +24,11 @@ struct ExtendedCase {
     const char* b;
     int expected;  // sign
 };
+
+void PrintTo(const ExtendedCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.a)) << " vs " << ::testing::PrintToString(std::string(c.b));
+}
 
 class NumericExtendedTest : public ::testing::TestWithParam<ExtendedCase>
 {
@@ -47,7 +54,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, NumericExtendedTest,
                                            ExtendedCase{"", "", 0},
                                            ExtendedCase{"", "A1", -1},
                                            ExtendedCase{"A09", "A9", -1},
-                                           ExtendedCase{"abc", "abd", -1}));
+                                           ExtendedCase{"abc", "abd", -1}),
+                         testnames::caseNames([](const ExtendedCase& c) {
+                             const auto text = [](const char* t) { return std::string(*t ? t : "nothing"); };
+                             return text(c.a) + " vs " + text(c.b);
+                         }));
 
 TEST(SortComparerTest, ByteComparisonIsUnsignedWithPrefixFirst)
 {
@@ -108,6 +119,11 @@ struct DetectCase {
     TSortStyle expected;
 };
 
+void PrintTo(const DetectCase& c, std::ostream* os)
+{
+    *os << c.texts.join(QStringLiteral(", ")).toStdString();
+}
+
 class DetectStyleTest : public ::testing::TestWithParam<DetectCase>
 {
 };
@@ -124,7 +140,12 @@ INSTANTIATE_TEST_SUITE_P(
                       DetectCase{{QStringLiteral("1,5"), QStringLiteral("x")}, ssNormal},
                       DetectCase{{QStringLiteral("24.12.2023"), QStringLiteral("01.01.2024 08:00")}, ssDateTime},
                       DetectCase{{QStringLiteral("12:30"), QStringLiteral("24.12.2023")}, ssDateTime},
-                      DetectCase{{}, ssNumeric}));
+                      DetectCase{{}, ssNumeric}),
+    testnames::caseNames([](const DetectCase& c) {
+        const char* const styles[] = {"Automatic", "Normal", "Numeric", "NumericExtended", "DateTime", "Time", "Custom"};
+        return (c.texts.isEmpty() ? QStringLiteral("nothing") : c.texts.join(u' ')) + QStringLiteral(" is ")
+               + QLatin1String(styles[c.expected]);
+    }));
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "controls/sortgrid.h"
 
 #include "support/fakes.h"
+#include "support/testnames.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -264,6 +265,11 @@ struct EllipsisCase {
     bool raises;
 };
 
+void PrintTo(const EllipsisCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class EllipsisTest : public SortGridMouseTest, public ::testing::WithParamInterface<EllipsisCase>
 {
 protected:
@@ -300,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(Positions, EllipsisTest,
                                            EllipsisCase{"just_left_of_button", 17, false},
                                            EllipsisCase{"middle_of_cell", 32, false},
                                            EllipsisCase{"left_end_of_cell", 62, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testnames::caseNames([](const EllipsisCase& c) { return c.name; }));
 
 TEST_F(EllipsisTest, OtherCellsAndSplitClicksRaiseNothing)
 {
@@ -429,6 +435,11 @@ struct HeaderCase {
     TSortDirection after;
 };
 
+void PrintTo(const HeaderCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class HeaderWithoutSortTest : public SortGridMouseTest, public ::testing::WithParamInterface<HeaderCase>
 {
 };
@@ -467,7 +478,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderCase{"left_on_sorted_column_again", Qt::LeftButton, 1, sdDescending, sdAscending},
                       HeaderCase{"left_on_other_column", Qt::LeftButton, 4, sdDescending, sdAscending},
                       HeaderCase{"right_click", Qt::RightButton, 2, sdAscending, sdDescending}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testnames::caseNames([](const HeaderCase& c) { return c.name; }));
 
 TEST_F(SortGridMouseTest, RepeatedHeaderClicksWithoutSortMoveNothing)
 {

@@ -1,6 +1,7 @@
 #include "controls/griderror.h"
 #include "controls/inplaceedit.h"
 #include "controls/sortgrid.h"
+#include "support/testnames.h"
 
 #include <QLocale>
 #include <QMenu>
@@ -72,6 +73,11 @@ struct StyleCase {
     const char* expected;  // markers after the sort
 };
 
+void PrintTo(const StyleCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class SortStyleTest : public SortGridTest, public ::testing::WithParamInterface<StyleCase>
 {
 };
@@ -121,7 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
         StyleCase{"time desc", ssTime, sdDescending, {"12:30", "9:05", "23:59:59", "0:00"}, "cabd"},
         StyleCase{"custom asc", ssCustom, sdAscending, {"10", "9", "100", "1"}, "dbac"},
         StyleCase{"custom desc", ssCustom, sdDescending, {"10", "9", "100", "1"}, "cabd"},
-        StyleCase{"automatic numeric", ssAutomatic, sdAscending, {"2,25", "1,5", "10"}, "bac"}));
+        StyleCase{"automatic numeric", ssAutomatic, sdAscending, {"2,25", "1,5", "10"}, "bac"}),
+    testnames::caseNames([](const StyleCase& c) { return c.name; }));
 
 TEST_F(SortGridTest, CaseSensitiveSortUsesByteOrder)
 {
@@ -234,6 +241,11 @@ struct DetectCase {
     TSortStyle expected;
 };
 
+void PrintTo(const DetectCase& c, std::ostream* os)
+{
+    *os << c.keys.join(QStringLiteral(", ")).toStdString();
+}
+
 class AutomaticDetectionTest : public SortGridTest, public ::testing::WithParamInterface<DetectCase>
 {
 };
@@ -252,7 +264,11 @@ TEST_P(AutomaticDetectionTest, DetectedStyleStays)
 INSTANTIATE_TEST_SUITE_P(
     Columns, AutomaticDetectionTest,
     ::testing::Values(DetectCase{{"1,5", "2,25"}, ssNumeric}, DetectCase{{"1,5", "abc"}, ssNormal},
-                      DetectCase{{"24.12.2023", "01.01.2024"}, ssDateTime}));
+                      DetectCase{{"24.12.2023", "01.01.2024"}, ssDateTime}),
+    testnames::caseNames([](const DetectCase& c) {
+        const char* const styles[] = {"Automatic", "Normal", "Numeric", "NumericExtended", "DateTime", "Time", "Custom"};
+        return c.keys.join(u' ') + QStringLiteral(" is ") + QLatin1String(styles[c.expected]);
+    }));
 
 TEST_F(SortGridTest, NothingHappensWhileSortingIsForbidden)
 {
@@ -363,6 +379,11 @@ struct ShortenCase {
     const char* expected;
 };
 
+void PrintTo(const ShortenCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.text)) << " in the width of " << ::testing::PrintToString(std::string(c.widthOf));
+}
+
 class ShortenTest : public ::testing::TestWithParam<ShortenCase>
 {
 };
@@ -383,7 +404,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, ShortenTest,
                                            ShortenCase{"Beste R.", "Bes..", "Bes.."},
                                            ShortenCase{"Beste R.", "", "B.."},
                                            ShortenCase{"Nr", "", ".."},
-                                           ShortenCase{"X", "", "X"}));
+                                           ShortenCase{"X", "", "X"}),
+                         testnames::caseNames([](const ShortenCase& c) {
+                             return std::string(c.text) + " in width of " + (*c.widthOf ? c.widthOf : "nothing");
+                         }));
 
 // --- Rows -------------------------------------------------------------------
 

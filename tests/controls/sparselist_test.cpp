@@ -2,6 +2,7 @@
 #include "controls/sparselist.h"
 #include "controls/sparsepointerarray.h"
 #include "controls/stringsparselist.h"
+#include "support/testnames.h"
 
 #include <QObject>
 #include <gtest/gtest.h>
@@ -36,7 +37,8 @@ TEST_P(SparseArrayTest, StoresAcrossSectionsAndTracksTheHighBound)
     EXPECT_EQ(array.highBound(), -1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Quanta, SparseArrayTest, ::testing::Values(SPASmall, SPALarge));
+INSTANTIATE_TEST_SUITE_P(Quanta, SparseArrayTest, ::testing::Values(SPASmall, SPALarge),
+                         testnames::caseNames([](TSPAQuantum q) { return q == SPALarge ? "Large" : "Small"; }));
 
 TEST(SparseListTest, InsertDeleteMoveAndExchangeShiftItems)
 {

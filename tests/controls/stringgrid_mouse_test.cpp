@@ -1,6 +1,7 @@
 #include "controls/mystringgrid.h"
 
 #include "support/fakes.h"
+#include "support/testnames.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -67,6 +68,11 @@ struct MoveCase {
     int to;
 };
 
+void PrintTo(const MoveCase& c, std::ostream* os)
+{
+    *os << c.name << ", " << c.from << " to " << c.to;
+}
+
 class ColumnMoveTest : public StringGridMouseTest, public ::testing::WithParamInterface<MoveCase>
 {
 };
@@ -95,7 +101,7 @@ TEST_P(ColumnMoveTest, DraggingAHeaderMovesTheColumnWithItsData)
 INSTANTIATE_TEST_SUITE_P(Moves, ColumnMoveTest,
                          ::testing::Values(MoveCase{"right", 1, 3}, MoveCase{"left", 4, 2},
                                            MoveCase{"neighbour", 2, 3}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testnames::caseNames([](const MoveCase& c) { return c.name; }));
 
 class RowMoveTest : public StringGridMouseTest, public ::testing::WithParamInterface<MoveCase>
 {
@@ -121,7 +127,7 @@ TEST_P(RowMoveTest, DraggingAFixedCellMovesTheRowWithItsData)
 
 INSTANTIATE_TEST_SUITE_P(Moves, RowMoveTest,
                          ::testing::Values(MoveCase{"down", 1, 4}, MoveCase{"up", 3, 1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testnames::caseNames([](const MoveCase& c) { return c.name; }));
 
 TEST_F(StringGridMouseTest, MovingNeedsItsOptionAndAPressOnAFixedCell)
 {

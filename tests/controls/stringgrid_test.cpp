@@ -1,6 +1,7 @@
 #include "controls/griderror.h"
 #include "controls/inplaceedit.h"
 #include "controls/mystringgrid.h"
+#include "support/testnames.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -81,6 +82,11 @@ struct CountCase {
     int expectedFixed;
 };
 
+void PrintTo(const CountCase& c, std::ostream* os)
+{
+    *os << "row count " << c.set;
+}
+
 class RowCountTest : public StringGridTest, public ::testing::WithParamInterface<CountCase>
 {
 };
@@ -95,7 +101,8 @@ TEST_P(RowCountTest, CountsBelowOneBecomeOneAndFixedRowsShrink)
 
 INSTANTIATE_TEST_SUITE_P(Counts, RowCountTest,
                          ::testing::Values(CountCase{0, 1, 0}, CountCase{1, 1, 0}, CountCase{2, 2, 1},
-                                           CountCase{-5, 1, 0}, CountCase{1000, 1000, 1}));
+                                           CountCase{-5, 1, 0}, CountCase{1000, 1000, 1}),
+                         testnames::caseNames([](const CountCase& c) { return "Set " + std::to_string(c.set); }));
 
 TEST_F(StringGridTest, ErrorTextsOfTheBase)
 {

@@ -1,5 +1,7 @@
 #include "platform/codepage.h"
 
+#include "support/testnames.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -13,6 +15,11 @@ struct DecodeCase {
     QByteArray bytes;
     const char16_t* expected;
 };
+
+void PrintTo(const DecodeCase& c, std::ostream* os)
+{
+    *os << "code page " << c.codePage << ", bytes " << c.bytes.toHex(' ').toStdString();
+}
 
 class CodePageTest : public ::testing::TestWithParam<DecodeCase> {};
 
@@ -46,7 +53,10 @@ INSTANTIATE_TEST_SUITE_P(Table, CodePageTest, ::testing::Values(
     DecodeCase{936, "\xd6\xd0\xce\xc4", u"中文"},
     DecodeCase{950, "\xa4\xa4\xa4\xe5", u"中文"},
     DecodeCase{1252, QByteArray(), u""},
-    DecodeCase{4711, "\xfc\x80", u"ü€"}));  // unknown code page: read as 1252
+    DecodeCase{4711, "\xfc\x80", u"ü€"}),  // unknown code page: read as 1252
+    testnames::caseNames([](const DecodeCase& c) {
+        return "Cp" + std::to_string(c.codePage) + "_" + (c.bytes.isEmpty() ? "NoBytes" : c.bytes.toHex().toStdString());
+    }));
 
 TEST(CodePage, EveryKnownCodePageHasAConverter)
 {

@@ -1,6 +1,7 @@
 #include "platform/modemwatcher.h"
 
 #include "platform/simulatedserialdevice.h"
+#include "support/testnames.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -146,6 +147,12 @@ struct CapabilityCase {
     qint64 pollInterval;
 };
 
+void PrintTo(const CapabilityCase& c, std::ostream* os)
+{
+    *os << (c.modemWait ? "modem wait" : "no modem wait") << ", " << (c.counters ? "counters" : "no counters")
+        << ", poll every " << c.pollInterval << " ns";
+}
+
 class ModemWatcherFallback : public ModemWatcherTest, public ::testing::WithParamInterface<CapabilityCase> {};
 
 TEST_P(ModemWatcherFallback, SeesEveryEdgeWithinOnePollInterval)
@@ -180,7 +187,11 @@ INSTANTIATE_TEST_SUITE_P(Table, ModemWatcherFallback,
         CapabilityCase{true, false, platform::WatchMode::Waiting, 500'000},
         CapabilityCase{false, true, platform::WatchMode::Polling, 500'000},
         CapabilityCase{false, false, platform::WatchMode::Polling, 500'000},
-        CapabilityCase{false, false, platform::WatchMode::Polling, 1'000'000}));
+        CapabilityCase{false, false, platform::WatchMode::Polling, 1'000'000}),
+    testnames::caseNames([](const CapabilityCase& c) {
+        return std::string(c.modemWait ? "Wait" : "NoWait") + (c.counters ? "_Counters" : "_NoCounters") + "_Poll"
+               + std::to_string(c.pollInterval / 1000) + "us";
+    }));
 
 TEST_F(ModemWatcherTest, PollingWithCountersCatchesAPulseShorterThanThePoll)
 {

@@ -1,5 +1,7 @@
 #include "platform/portmap.h"
 
+#include "support/testnames.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -10,6 +12,11 @@ struct RuleCase {
     int port;
     const char* device;  // relative to the device folder; "" for none
 };
+
+void PrintTo(const RuleCase& c, std::ostream* os)
+{
+    *os << "COM" << c.port << " -> " << (*c.device ? c.device : "none");
+}
 
 class PortMapRule : public ::testing::TestWithParam<RuleCase> {};
 
@@ -32,7 +39,10 @@ INSTANTIATE_TEST_SUITE_P(Table, PortMapRule,
         RuleCase{11, "ttyACM0"},
         RuleCase{16, "ttyACM5"},
         RuleCase{17, ""},
-        RuleCase{255, ""}));
+        RuleCase{255, ""}),
+    testnames::caseNames([](const RuleCase& c) {
+        return "Com" + std::to_string(c.port) + "_" + (*c.device ? c.device : "None");
+    }));
 
 TEST(PortMapOverrides, FileReplacesRemovesAndIgnoresJunk)
 {

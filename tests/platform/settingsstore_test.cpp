@@ -1,5 +1,7 @@
 #include "platform/settingsstore.h"
 
+#include "support/testnames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -144,6 +146,11 @@ struct LineCase {
     const char* text = "";
 };
 
+void PrintTo(const LineCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.line));
+}
+
 class SettingsLineTest : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(SettingsLineTest, ReadsOneLine)
@@ -189,13 +196,28 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingsLineTest, ::testing::Values(
     LineCase{"V=sz:\"end\\\"", K::Unknown},
     LineCase{"=dword:1", std::nullopt},
     LineCase{"V dword:1", std::nullopt},
-    LineCase{"# V=dword:1", std::nullopt}));
+    LineCase{"# V=dword:1", std::nullopt}),
+    testnames::caseNames([](const LineCase& c) {
+        std::string outcome = "NoName";
+        if (c.kind == K::Dword)
+            outcome = "Is" + std::to_string(c.dword);
+        else if (c.kind == K::String)
+            outcome = "IsText";
+        else if (c.kind == K::Unknown)
+            outcome = "Unknown";
+        return QString::fromUtf8(c.line).replace(u'#', QStringLiteral("Comment ")) + u' ' + QString::fromStdString(outcome);
+    }));
 
 struct FileCase {
     const char* what;
     QByteArray bytes;
     SettingsStore::LoadState state;
 };
+
+void PrintTo(const FileCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class SettingsFileTest : public SettingsStoreTest, public ::testing::WithParamInterface<FileCase> {};
 
@@ -224,7 +246,8 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingsFileTest, ::testing::Values(
     FileCase{"binary garbage", garbage(), SettingsStore::LoadState::Unparseable},
     FileCase{"text garbage", "hello\nworld=\n[Section]\n", SettingsStore::LoadState::Unparseable},
     FileCase{"too large", QByteArray(SettingsStore::kMaxFileSize + 1, 'x'),
-             SettingsStore::LoadState::Unreadable}));
+             SettingsStore::LoadState::Unreadable}),
+    testnames::caseNames([](const FileCase& c) { return c.what; }));
 
 TEST_F(SettingsStoreTest, AFolderInPlaceOfTheFileIsNoKeyAndIsNotReplaced)
 {

@@ -1,5 +1,7 @@
 #include "platform/threadschedule.h"
 
+#include "support/testnames.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +13,11 @@ struct ScheduleCase {
     int fifoPriority;
     int niceValue;
 };
+
+void PrintTo(const ScheduleCase& c, std::ostream* os)
+{
+    *os << "base priority " << c.basePriority;
+}
 
 class ScheduleForBasePriority : public ::testing::TestWithParam<ScheduleCase> {};
 
@@ -31,7 +38,12 @@ INSTANTIATE_TEST_SUITE_P(Table, ScheduleForBasePriority,
                                            ScheduleCase{2, false, 0, 17}, ScheduleCase{6, false, 0, 6},
                                            ScheduleCase{10, false, 0, -6}, ScheduleCase{15, false, 0, -20},
                                            ScheduleCase{16, true, 1, 0}, ScheduleCase{24, true, 9, 0},
-                                           ScheduleCase{31, true, 16, 0}, ScheduleCase{40, true, 16, 0}));
+                                           ScheduleCase{31, true, 16, 0}, ScheduleCase{40, true, 16, 0}),
+                         testnames::caseNames([](const ScheduleCase& c) {
+                             return "Base" + std::to_string(c.basePriority)
+                                    + (c.realTime ? "_Fifo " + std::to_string(c.fifoPriority)
+                                                  : "_Nice " + std::to_string(c.niceValue));
+                         }));
 
 TEST(ThreadSchedule, RejectsAMissingThread)
 {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include "support/pty.h"
+#include "support/testnames.h"
 
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -55,6 +56,13 @@ struct SettingsCase {
     tcflag_t iflagSet;
     speed_t speed;        // B0: a custom speed, not checked here
 };
+
+void PrintTo(const SettingsCase& c, std::ostream* os)
+{
+    const platform::LineSettings& s = c.settings;
+    *os << s.baudRate << " baud, " << s.dataBits << " data bits, parity " << int(s.parity) << ", stop bits "
+        << int(s.stopBits) << ", flow control " << int(s.flowControl);
+}
 
 platform::LineSettings make(int baud, int bits, platform::Parity parity, platform::StopBits stop,
                             platform::FlowControl flow)
@@ -112,7 +120,15 @@ INSTANTIATE_TEST_SUITE_P(Table, TtyDeviceSettings,
         SettingsCase{make(57600, 8, P::Space, S::One, F::None), CS8 | PARENB | CMSPAR, PARODD, 0, B57600},
         // Speeds without a Bxxx constant go through termios2.
         SettingsCase{make(14400, 8, P::None, S::One, F::None), CS8, PARENB, 0, B0},
-        SettingsCase{make(256000, 8, P::None, S::One, F::None), CS8, PARENB, 0, B0}));
+        SettingsCase{make(256000, 8, P::None, S::One, F::None), CS8, PARENB, 0, B0}),
+    testnames::caseNames([](const SettingsCase& c) {
+        const platform::LineSettings& s = c.settings;
+        const char* parity[] = {"N", "O", "E", "M", "S"};
+        const char* stop[] = {"1", "1_5", "2"};
+        const char* flow[] = {"NoFlow", "RtsCts", "XonXoff"};
+        return "Baud" + std::to_string(s.baudRate) + "_" + std::to_string(s.dataBits) + parity[int(s.parity)]
+               + stop[int(s.stopBits)] + "_" + flow[int(s.flowControl)];
+    }));
 
 TEST(TtyDeviceSettingsErrors, RejectsANonPositiveSpeed)
 {

@@ -1,5 +1,6 @@
 #include "results/classlist.h"
 #include "results/textdecoding.h"
+#include "support/testnames.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, ParseClassListTest, ::testing::Values(
     ListCase{"Windows1252UndefinedBytes", "1 \x81\x8D\x8F\x90\x9D\n", {{1, "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"}}},
     ListCase{"EmptyFile", "", {}},
     ListCase{"OnlyMalformed", "Gruppe A\n\n x\n-\n", {}}),
-    [](const ::testing::TestParamInfo<ListCase>& info) { return std::string(info.param.name); });
+    testnames::caseNames([](const ListCase& c) { return c.name; }));
 
 TEST(ParseClassList, OnlyTheFirst21ClassesCount)
 {
@@ -119,6 +120,11 @@ struct Utf8Case {
     bool valid;
 };
 
+void PrintTo(const Utf8Case& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class Utf8ValidityTest : public ::testing::TestWithParam<Utf8Case> {};
 
 TEST_P(Utf8ValidityTest, Strict)
@@ -137,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(Table, Utf8ValidityTest, ::testing::Values(
     Utf8Case{"surrogate", "\xED\xA0\x80", false},
     Utf8Case{"beyond U+10FFFF", "\xF4\x90\x80\x80", false},
     Utf8Case{"truncated", "\xE2\x82", false},
-    Utf8Case{"stray continuation", "\x80", false}));
+    Utf8Case{"stray continuation", "\x80", false}),
+    testnames::caseNames([](const Utf8Case& c) { return c.name; }));
 
 TEST(Decoding, Windows1252TableAndLatin1Range)
 {

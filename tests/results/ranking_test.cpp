@@ -1,6 +1,7 @@
 #include "results/ranking.h"
 
 #include "support/resulttables.h"
+#include "support/testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -208,6 +209,11 @@ struct SpeedCase {
     const char* expected;
 };
 
+void PrintTo(const SpeedCase& c, std::ostream* os)
+{
+    *os << c.trackLength << " m in " << c.ms << " ms, separator '" << c.separator << "'";
+}
+
 class SpeedTextTest : public ::testing::TestWithParam<SpeedCase> {};
 
 TEST_P(SpeedTextTest, OneDecimalWithTheGivenSeparator)
@@ -223,7 +229,11 @@ INSTANTIATE_TEST_SUITE_P(Table, SpeedTextTest, ::testing::Values(
     SpeedCase{850, 59500, ',', "51,4"},
     SpeedCase{1000, 59500, ',', "60,5"},
     SpeedCase{2147483647, 10, ',', "773094112920,0"},
-    SpeedCase{-850, 59500, ',', "-51,4"}));
+    SpeedCase{-850, 59500, ',', "-51,4"}),
+    testnames::caseNames([](const SpeedCase& c) {
+        return "Track " + std::to_string(c.trackLength) + "m " + std::to_string(c.ms) + "ms"
+               + (c.separator == ',' ? " comma" : " point");
+    }));
 
 struct BlockCase {
     int currentRow;
@@ -231,6 +241,11 @@ struct BlockCase {
     int rowCount;
     int expected;
 };
+
+void PrintTo(const BlockCase& c, std::ostream* os)
+{
+    *os << "row " << c.currentRow << " of " << c.rowCount << ", tag " << c.tag;
+}
 
 class NextBlockRowTest : public ::testing::TestWithParam<BlockCase> {};
 
@@ -252,6 +267,10 @@ INSTANTIATE_TEST_SUITE_P(Table, NextBlockRowTest, ::testing::Values(
     BlockCase{-4, 0, 5, 1},
     BlockCase{30, 0, 12, 11},    // beyond the table: the formula's last block
     BlockCase{9, 0, 6, 1},       // its last block would be row 6 of 5: the block of row 5
-    BlockCase{5, 1, 20, 6}));    // a sender tag shifts the block
+    BlockCase{5, 1, 20, 6}),     // a sender tag shifts the block
+    testnames::caseNames([](const BlockCase& c) {
+        return "Row " + std::to_string(c.currentRow) + " tag " + std::to_string(c.tag) + " of "
+               + std::to_string(c.rowCount);
+    }));
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "results/timeassignment.h"
 
 #include "support/resulttables.h"
+#include "support/testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -131,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, EnterRaceTest, ::testing::Values(
         {},
         {{"", "12", "00:00", "01:02", "00:59", "-", "00:59"}},
         {3}}),
-    [](const ::testing::TestParamInfo<EntryCase>& info) { return std::string(info.param.name); });
+    testnames::caseNames([](const EntryCase& c) { return c.name; }));
 
 RaceEntry oneCarRace()
 {
@@ -167,14 +168,15 @@ TEST(EnterRace, NinthPageRefusesWhateverWasMarked)
     EXPECT_TRUE(enterRace(table, entry).entered());
 }
 
-class TrackLengthTest : public ::testing::TestWithParam<std::pair<const char*, bool>> {};
+// A std::string, not a pointer: gtest would list the pointer's address.
+class TrackLengthTest : public ::testing::TestWithParam<std::pair<std::string, bool>> {};
 
 TEST_P(TrackLengthTest, ZeroOrNoNumberStopsTheEntry)
 {
     ResultTable table = ResultTable::withHeading();
     const ResultTable before = table;
     RaceEntry entry = oneCarRace();
-    entry.trackLengthText = QString::fromUtf8(GetParam().first);
+    entry.trackLengthText = QString::fromStdString(GetParam().first);
     const RaceEntryResult result = enterRace(table, entry);
     if (GetParam().second) {
         EXPECT_TRUE(result.entered());
@@ -187,7 +189,8 @@ TEST_P(TrackLengthTest, ZeroOrNoNumberStopsTheEntry)
 
 INSTANTIATE_TEST_SUITE_P(Table, TrackLengthTest, ::testing::Values(
     std::make_pair("850", true), std::make_pair("1", true), std::make_pair("0", false),
-    std::make_pair("", false), std::make_pair("00", false), std::make_pair("abc", false)));
+    std::make_pair("", false), std::make_pair("00", false), std::make_pair("abc", false)),
+    testnames::caseNames([](const std::pair<std::string, bool>& c) { return "Length_" + (c.first.empty() ? "Empty" : c.first); }));
 
 TEST(EnterRace, NothingMarkedDoesNothing)
 {

@@ -1,13 +1,37 @@
 #include "results/timetext.h"
 
+#include "support/testnames.h"
+
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
+
+// Most of these texts are signs and blanks, which a test name cannot hold.
+std::string textName(const char* text)
+{
+    QString t = QString::fromUtf8(text);
+    if (t.isEmpty())
+        return "Empty";
+    if (t == QStringLiteral("\t"))
+        return "Tab";
+    if (t.trimmed().isEmpty())
+        return std::to_string(t.size()) + "Blanks";
+    t.replace(u'+', QStringLiteral(" plus "));
+    if (!t.contains(QRegularExpression(QStringLiteral("[0-9]"))))
+        t.replace(u'-', QStringLiteral(" dash "));
+    return testnames::identifier(t);
+}
 
 struct ReadCase {
     const char* text;
     qint64 expected;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.text));
+}
 
 class TimeTextToMsTest : public ::testing::TestWithParam<ReadCase> {};
 
@@ -37,13 +61,19 @@ INSTANTIATE_TEST_SUITE_P(Table, TimeTextToMsTest,
         ReadCase{"1:02", 62000},
         ReadCase{"", 0},
         ReadCase{"Ausfall", 0},
-        ReadCase{"-", 0}));
+        ReadCase{"-", 0}),
+    testnames::caseNames([](const ReadCase& c) { return textName(c.text); }));
 
 struct WriteCase {
     qint64 ms;
     int acc;
     const char* expected;
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os)
+{
+    *os << c.ms << " ms, acc " << c.acc;
+}
 
 class MsToTimeTextTest : public ::testing::TestWithParam<WriteCase> {};
 
@@ -63,7 +93,10 @@ INSTANTIATE_TEST_SUITE_P(Table, MsToTimeTextTest,
         WriteCase{3600000, 2, "00:00,00"},        // hours are dropped
         WriteCase{5'000'000'000, 2, "53:20,00"},  // beyond 32 bits
         WriteCase{59999, 1, "00:59,9"},
-        WriteCase{62550, 0, "01:02"}));
+        WriteCase{62550, 0, "01:02"}),
+    testnames::caseNames([](const WriteCase& c) {
+        return "Acc" + std::to_string(c.acc) + "_" + std::to_string(c.ms) + "ms";
+    }));
 
 TEST(TimeTextRoundTrip, EveryAccuracyReadsItsOwnText)
 {
@@ -81,6 +114,11 @@ struct CompareCase {
     const char* s2;
     int sign;
 };
+
+void PrintTo(const CompareCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.s1)) << " vs " << ::testing::PrintToString(std::string(c.s2));
+}
 
 class CompareTimesTest : public ::testing::TestWithParam<CompareCase> {};
 
@@ -110,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(Table, CompareTimesTest,
         CompareCase{"Ausfall", "   ", -1},
         CompareCase{"ausfall", "Ausfall", 1},     // same key: by character, never 0
         CompareCase{"  ", "", 1},                 // both blank: a prefix sorts first
-        CompareCase{"abcdefghijklmnopqrs", "-", 1}));  // a 19-character text sorts by its length
+        CompareCase{"abcdefghijklmnopqrs", "-", 1}),  // a 19-character text sorts by its length
+    testnames::caseNames([](const CompareCase& c) { return textName(c.s1) + "_vs_" + textName(c.s2); }));
 
 TEST(CompareTimes, ReturnsTheCharacterDifference)
 {
@@ -123,6 +162,11 @@ struct NoTimeCase {
     const char* text;
     bool expected;
 };
+
+void PrintTo(const NoTimeCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.text));
+}
 
 class IsNoTimeTest : public ::testing::TestWithParam<NoTimeCase> {};
 
@@ -143,13 +187,19 @@ INSTANTIATE_TEST_SUITE_P(Table, IsNoTimeTest,
         NoTimeCase{"01:02,5", false},
         NoTimeCase{"--", false},
         NoTimeCase{"Ausfal", false},
-        NoTimeCase{"a text of twenty chr", false}));
+        NoTimeCase{"a text of twenty chr", false}),
+    testnames::caseNames([](const NoTimeCase& c) { return textName(c.text); }));
 
 struct IntegerCase {
     const char* text;
     bool ok;
     qint32 value;
 };
+
+void PrintTo(const IntegerCase& c, std::ostream* os)
+{
+    *os << ::testing::PrintToString(std::string(c.text));
+}
 
 class ReadIntegerTest : public ::testing::TestWithParam<IntegerCase> {};
 
@@ -177,7 +227,8 @@ INSTANTIATE_TEST_SUITE_P(Table, ReadIntegerTest,
         IntegerCase{"-", false, 0},
         IntegerCase{"12x", false, 0},
         IntegerCase{"1 2", false, 0},
-        IntegerCase{"x", false, 0}));
+        IntegerCase{"x", false, 0}),
+    testnames::caseNames([](const IntegerCase& c) { return "Text_" + textName(c.text); }));
 
 TEST(TrimBlanks, RemovesBlanksAndControlsOnly)
 {

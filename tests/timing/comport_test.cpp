@@ -1,6 +1,7 @@
 #include "timing/comport.h"
 
 #include "platform/simulatedserialdevice.h"
+#include "support/testnames.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -124,7 +125,10 @@ TEST_P(ComPortDataBits, Clamps)
 
 INSTANTIATE_TEST_SUITE_P(Table, ComPortDataBits,
     ::testing::Values(std::pair{9, 8}, std::pair{4, 5}, std::pair{0, 5}, std::pair{255, 8},
-                      std::pair{-3, 5}, std::pair{5, 5}, std::pair{6, 6}, std::pair{7, 7}, std::pair{8, 8}));
+                      std::pair{-3, 5}, std::pair{5, 5}, std::pair{6, 6}, std::pair{7, 7}, std::pair{8, 8}),
+    testnames::caseNames([](const std::pair<int, int>& c) {
+        return "Set " + std::to_string(c.first) + " gives " + std::to_string(c.second);
+    }));
 
 TEST(ComPortMasks, EventSetsGiveTheCommMaskAndTheWatchedLines)
 {

@@ -1,5 +1,7 @@
 #include "timing/digit.h"
 
+#include "support/testnames.h"
+
 #include <QImage>
 #include <QPixmap>
 #include <QSignalSpy>
@@ -15,6 +17,11 @@ struct PatternCase {
     int digit;
     quint8 pattern;
 };
+
+void PrintTo(const PatternCase& c, std::ostream* os)
+{
+    *os << "digit " << c.digit;
+}
 
 class DigitPattern : public ::testing::TestWithParam<PatternCase> {};
 
@@ -34,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(Digits, DigitPattern,
                          ::testing::Values(PatternCase{0, 125}, PatternCase{1, 80}, PatternCase{2, 55},
                                            PatternCase{3, 87}, PatternCase{4, 90}, PatternCase{5, 79},
                                            PatternCase{6, 111}, PatternCase{7, 81}, PatternCase{8, 127},
-                                           PatternCase{9, 95}));
+                                           PatternCase{9, 95}),
+                         testnames::caseNames([](const PatternCase& c) { return "Digit" + std::to_string(c.digit); }));
 
 TEST(Digit, PatternOutsideTheDigitsIsBlank)
 {
@@ -110,6 +118,11 @@ struct SetterCase {
     void (*set)(TDigit&, int variant);
 };
 
+void PrintTo(const SetterCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class DigitSetter : public ::testing::TestWithParam<SetterCase> {};
 
 TEST_P(DigitSetter, RepaintsOnceForAChangeAndNeverForTheSameValue)
@@ -133,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
         SetterCase{"BorderStyle",
                    [](TDigit& d, int v) { d.setBorderStyle(v == 1 ? TBorderStyle::bsNone : TBorderStyle::bsSingle); }},
         SetterCase{"Thickness", [](TDigit& d, int v) { d.setThickness(v == 1 ? 3 : 4); }}),
-    [](const ::testing::TestParamInfo<SetterCase>& info) { return std::string(info.param.name); });
+    testnames::caseNames([](const SetterCase& c) { return c.name; }));
 
 TEST(DigitSetter, ValuesAreStored)
 {
@@ -170,6 +183,11 @@ struct ThicknessCase {
     bool accepted;
 };
 
+void PrintTo(const ThicknessCase& c, std::ostream* os)
+{
+    *os << c.width << " x " << c.height << ", thickness " << c.thickness;
+}
+
 class DigitThickness : public ::testing::TestWithParam<ThicknessCase> {};
 
 TEST_P(DigitThickness, FitsInHalfTheControl)
@@ -187,7 +205,11 @@ INSTANTIATE_TEST_SUITE_P(Table, DigitThickness,
                                            ThicknessCase{45, 89, 23, false}, ThicknessCase{45, 89, 5, true},
                                            ThicknessCase{60, 21, 10, true},  // 21 / 2 is 10
                                            ThicknessCase{60, 21, 11, false}, ThicknessCase{16, 32, 8, true},
-                                           ThicknessCase{16, 32, 9, false}));
+                                           ThicknessCase{16, 32, 9, false}),
+                         testnames::caseNames([](const ThicknessCase& c) {
+                             return std::to_string(c.width) + "x" + std::to_string(c.height) + "_Thickness"
+                                    + std::to_string(c.thickness);
+                         }));
 
 // --- Geometry ---------------------------------------------------------------
 
@@ -195,6 +217,11 @@ struct PolygonCase {
     int bit;
     std::vector<QPoint> points;
 };
+
+void PrintTo(const PolygonCase& c, std::ostream* os)
+{
+    *os << "segment bit " << c.bit;
+}
 
 class DigitSegmentPolygon : public ::testing::TestWithParam<PolygonCase> {};
 
@@ -218,7 +245,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PolygonCase{32, {{0, 50}, {5, 45}, {10, 50}, {10, 77}, {5, 82}, {0, 77}}},
                       PolygonCase{64, {{34, 50}, {39, 45}, {44, 50}, {44, 77}, {39, 82}, {34, 77}}},
                       PolygonCase{128, {{44, 88}, {35, 88}, {44, 79}}},
-                      PolygonCase{3, {}}));
+                      PolygonCase{3, {}}),
+    testnames::caseNames([](const PolygonCase& c) { return "Bit" + std::to_string(c.bit); }));
 
 // --- Painting ---------------------------------------------------------------------
 
@@ -261,6 +289,7 @@ TEST_P(DigitPainting, LitSegmentsOnUnlitOffBackgroundColor)
     EXPECT_EQ(fromQColor(image.pixelColor(0, 24)), background);
 }
 
-INSTANTIATE_TEST_SUITE_P(EightAndOne, DigitPainting, ::testing::Values(8, 1));
+INSTANTIATE_TEST_SUITE_P(EightAndOne, DigitPainting, ::testing::Values(8, 1),
+                         testnames::caseNames([](int digit) { return "Digit" + std::to_string(digit); }));
 
 }  // namespace

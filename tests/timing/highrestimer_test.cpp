@@ -2,6 +2,7 @@
 
 #include "timing/mmtimerthread.h"
 #include "timing/racetime.h"
+#include "support/testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -116,7 +117,8 @@ TEST_P(PerformanceCountSpeed, IsFrequencyPerMicrosecondExactly)
 
 INSTANTIATE_TEST_SUITE_P(Frequencies, PerformanceCountSpeed,
                          ::testing::Values(qint64(1'000'000'000), qint64(10'000'000), qint64(3'579'545),
-                                           qint64(14'318'180), qint64(2'533'203)));
+                                           qint64(14'318'180), qint64(2'533'203)),
+                         testnames::caseNames([](qint64 hz) { return std::to_string(hz) + "Hz"; }));
 
 TEST(HighResTimer, TenMillionCountsAtTenMegahertzAreOneSecond)
 {
@@ -204,6 +206,11 @@ struct CalibrationCase {
     quint32 expectedLow32;
 };
 
+void PrintTo(const CalibrationCase& c, std::ostream* os)
+{
+    *os << c.frequency << " Hz, " << c.tscPerMicrosecond << " TSC counts per us, " << c.waitMs << " ms";
+}
+
 class HighResTimerCalibrationMaths : public ::testing::TestWithParam<CalibrationCase> {};
 
 TEST_P(HighResTimerCalibrationMaths, RateIsTscCountsPerElapsedMicrosecond)
@@ -229,7 +236,11 @@ INSTANTIATE_TEST_SUITE_P(
                       // 7.5e9 counts: only the low 32 bits come back.
                       CalibrationCase{10'000'000, 2500.0, 3000, quint32(7'500'000'000 - 4'294'967'296)},
                       CalibrationCase{1'000'000'000, 2893.4, 100, 289'340'000u},
-                      CalibrationCase{3'579'545, 1000.0, 3000, 3'000'000'000u}));
+                      CalibrationCase{3'579'545, 1000.0, 3000, 3'000'000'000u}),
+    testnames::caseNames([](const CalibrationCase& c) {
+        return QString::number(c.frequency) + QStringLiteral("Hz Tsc ") + QString::number(c.tscPerMicrosecond)
+               + QStringLiteral(" per us Wait ") + QString::number(c.waitMs) + QStringLiteral("ms");
+    }));
 
 TEST(HighResTimerCalibration, WithoutTscOnlySetsTheRate)
 {
@@ -374,6 +385,11 @@ struct BasePriorityCase {
     int expected;
 };
 
+void PrintTo(const BasePriorityCase& c, std::ostream* os)
+{
+    *os << "class " << int(c.threadClass) << ", priority " << int(c.priority);
+}
+
 class ThreadBasePriority : public ::testing::TestWithParam<BasePriorityCase> {};
 
 TEST_P(ThreadBasePriority, FollowsClassAndPriority)
@@ -393,7 +409,12 @@ INSTANTIATE_TEST_SUITE_P(
                       BasePriorityCase{TThreadClass::tcHigh, TThreadPriority::tpTimeCritical, 15},
                       BasePriorityCase{TThreadClass::tcRealTime, TThreadPriority::tpNormal, 24},
                       BasePriorityCase{TThreadClass::tcRealTime, TThreadPriority::tpIdle, 16},
-                      BasePriorityCase{TThreadClass::tcRealTime, TThreadPriority::tpTimeCritical, 31}));
+                      BasePriorityCase{TThreadClass::tcRealTime, TThreadPriority::tpTimeCritical, 31}),
+    testnames::caseNames([](const BasePriorityCase& c) {
+        const char* const classes[] = {"Idle", "Normal", "High", "RealTime"};
+        const char* const priorities[] = {"Idle", "Lowest", "Lower", "Normal", "Higher", "Highest", "TimeCritical"};
+        return std::string(classes[int(c.threadClass)]) + "Class_" + priorities[int(c.priority)];
+    }));
 
 // --- Periodic mode -------------------------------------------------------------
 

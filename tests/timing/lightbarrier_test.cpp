@@ -2,6 +2,7 @@
 
 #include "platform/simulatedserialdevice.h"
 #include "timing/comport.h"
+#include "support/testnames.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -182,6 +183,11 @@ struct LockoutCase {
     bool accepted;
 };
 
+void PrintTo(const LockoutCase& c, std::ostream* os)
+{
+    *os << c.afterMs << " ms later" << (c.timerFiredFirst ? ", timer first" : "");
+}
+
 class LightBarrierLockout : public LightBarrierTest, public ::testing::WithParamInterface<LockoutCase> {};
 
 TEST_P(LightBarrierLockout, ComparesEdgeTicks)
@@ -213,7 +219,11 @@ INSTANTIATE_TEST_SUITE_P(Table, LightBarrierLockout,
         LockoutCase{100.1, false, true},
         LockoutCase{100.1, true, true},
         LockoutCase{50.0, false, false},
-        LockoutCase{150.0, false, true}));
+        LockoutCase{150.0, false, true}),
+    testnames::caseNames([](const LockoutCase& c) {
+        return QStringLiteral("After ") + QString::number(c.afterMs) + QStringLiteral("ms")
+               + (c.timerFiredFirst ? QStringLiteral(" timer first") : QString());
+    }));
 
 TEST_F(LightBarrierTest, AfterALightBarrierStartTheLockOutStillHolds)
 {
@@ -234,6 +244,11 @@ struct AlgCase {
     bool onTriggers;   // DSR on starts the race
     bool offTriggers;  // DSR off starts the race
 };
+
+void PrintTo(const AlgCase& c, std::ostream* os)
+{
+    *os << "Alg " << c.alg;
+}
 
 class LightBarrierAlg : public LightBarrierTest, public ::testing::WithParamInterface<AlgCase> {};
 
@@ -269,7 +284,8 @@ INSTANTIATE_TEST_SUITE_P(Table, LightBarrierAlg,
         AlgCase{1, false, true},
         AlgCase{2, false, false},
         AlgCase{-1, false, false},
-        AlgCase{255, false, false}));
+        AlgCase{255, false, false}),
+    testnames::caseNames([](const AlgCase& c) { return "Alg " + std::to_string(c.alg); }));
 
 TEST_F(LightBarrierTest, WithLockOutZeroTheReleaseReArms)
 {

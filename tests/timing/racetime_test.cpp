@@ -1,5 +1,7 @@
 #include "timing/racetime.h"
 
+#include "support/testnames.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -13,6 +15,11 @@ struct CalcCase {
     double countSpeed;
     qint32 expected;
 };
+
+void PrintTo(const CalcCase& c, std::ostream* os)
+{
+    *os << c.ticks << " ticks at count speed " << c.countSpeed;
+}
 
 class CalcMSTest : public ::testing::TestWithParam<CalcCase> {};
 
@@ -34,13 +41,21 @@ INSTANTIATE_TEST_SUITE_P(Table, CalcMSTest,
         // 2^31 ms wraps into the negative half, 2^32 ms back to zero.
         CalcCase{qint64(2147483648.0 * 1e6), kNs, std::numeric_limits<qint32>::min()},
         CalcCase{qint64(4294967296.0 * 1e6), kNs, 0},
-        CalcCase{qint64(4294967297.0 * 1e6), kNs, 1}));
+        CalcCase{qint64(4294967297.0 * 1e6), kNs, 1}),
+    testnames::caseNames([](const CalcCase& c) {
+        return QString::number(c.ticks) + QStringLiteral(" ticks at ") + QString::number(c.countSpeed);
+    }));
 
 struct TextCase {
     qint32 ms;
     int acc;
     const char* expected;
 };
+
+void PrintTo(const TextCase& c, std::ostream* os)
+{
+    *os << c.ms << " ms, acc " << c.acc;
+}
 
 class TimeToTextTest : public ::testing::TestWithParam<TextCase> {};
 
@@ -66,7 +81,10 @@ INSTANTIATE_TEST_SUITE_P(Table, TimeToTextTest,
         TextCase{3599990, 2, "59:59,99"},
         TextCase{3600000, 2, "00:00,00"},
         TextCase{99, 1, "00:00,0"},
-        TextCase{100, 1, "00:00,1"}));
+        TextCase{100, 1, "00:00,1"}),
+    testnames::caseNames([](const TextCase& c) {
+        return "Acc" + std::to_string(c.acc) + "_" + std::to_string(c.ms) + "ms";
+    }));
 
 TEST(SplitTime, TruncatesAndWraps)
 {
