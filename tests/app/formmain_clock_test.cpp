@@ -248,7 +248,7 @@ TEST_F(ClockWindow, RestartAsksOnlyWithTwoOrMoreRows)
     EXPECT_EQ(window->rowCount(), 2);
 
     answer = true;
-    QTest::mouseClick(child<QToolButton>("bABORT"), Qt::LeftButton);
+    userClick(child<QToolButton>("bABORT"));
     expectReady();
     EXPECT_TRUE(window->row(2)->isHidden());
     EXPECT_TRUE(child<QLineEdit>("Edit1")->hasFocus());
@@ -265,7 +265,7 @@ TEST_F(ClockWindow, TheHundredthRowDisablesZeit)
     expectCommand("bLAP", "mLAP", false, clBtnFace);
     EXPECT_EQ(rowText(100), QStringLiteral("00:00,99"));
     key(Qt::Key_F6);
-    QTest::mousePress(button("bLAP"), Qt::LeftButton);
+    userPress(button("bLAP"));
     EXPECT_EQ(window->rowCount(), 100);
     EXPECT_TRUE(item("mStop")->isEnabled());
     key(Qt::Key_F8);
@@ -408,18 +408,18 @@ TEST(ClockWindowDialog, EndIsConfirmedInTheQuestionDialog)
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
-    QTest::keyClick(&window, Qt::Key_F5);
+    userKey(Qt::Key_F5);
     counter.advanceMs(1500);
-    QTest::keyClick(&window, Qt::Key_F6);
+    userKey(Qt::Key_F6);
 
     answerNextDialog(QStringLiteral("CancelBtn"));
-    QTest::keyClick(&window, Qt::Key_F8);
+    userKey(Qt::Key_F8);
     EXPECT_TRUE(window.clockTimer()->isActive());
 
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     answerNextDialog(QStringLiteral("OKBtn"));
-    QTest::keyClick(&window, Qt::Key_F8);
+    userKey(Qt::Key_F8);
     EXPECT_FALSE(window.clockTimer()->isActive());
     EXPECT_EQ(window.rowCount(), 2);
 }

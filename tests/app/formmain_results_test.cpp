@@ -212,7 +212,7 @@ TEST_F(ResultsWindow, TwoCarsOnOneRowTheOtherGetsFiftyMilliseconds)
     EXPECT_EQ(rowCells(2), (QStringList{"2.", "07", "00:00,00", "01:00,00", "-", "-", "01:00,00", "00:00,05", "51,0"}));
 
     // Moving the exact-time mark to the other car swaps the 50 ms.
-    QTest::mouseClick(window->row(2)->radios[2], Qt::LeftButton);
+    userClick(window->row(2)->radios[2]);
     EXPECT_TRUE(window->row(2)->radios[2]->isChecked());
     EXPECT_FALSE(window->row(2)->radios[1]->isChecked());
     key(Qt::Key_F9);
@@ -234,12 +234,12 @@ TEST_F(ResultsWindow, FifthMarkIsDisabledAndUncountedRowsAreSkipped)
     EXPECT_TRUE(window->row(4)->buttons[1]->isEnabled());
 
     // Row 3 stops counting: red text, covered buttons; the marks after it move up.
-    QTest::mouseClick(window->row(3)->cbON, Qt::LeftButton);
+    userClick(window->row(3)->cbON);
     EXPECT_FALSE(window->row(3)->cbON->isChecked());
     EXPECT_EQ(window->row(3)->timeColor(), toQColor(clRed));
     EXPECT_TRUE(window->row(3)->PanelOFF->isVisible());
-    QTest::mouseClick(window->row(2)->buttons[1], Qt::LeftButton);
-    QTest::mouseClick(window->row(2)->buttons[1], Qt::LeftButton);  // refresh the marks
+    userClick(window->row(2)->buttons[1]);
+    userClick(window->row(2)->buttons[1]);  // refresh the marks
     EXPECT_TRUE(window->row(5)->buttons[1]->isEnabled());
     EXPECT_EQ(window->row(5)->labels[1]->text(), QStringLiteral("3"));
     key(Qt::Key_F9);
@@ -247,7 +247,7 @@ TEST_F(ResultsWindow, FifthMarkIsDisabledAndUncountedRowsAreSkipped)
               (QStringList{"00:00,00", "01:02,00", "02:03,25", "01:04,75", "01:02,00"}));
 
     // Checking the row again brings back its colour.
-    QTest::mouseClick(window->row(3)->cbON, Qt::LeftButton);
+    userClick(window->row(3)->cbON);
     EXPECT_EQ(window->row(3)->timeColor(), toQColor(clYellow));
     EXPECT_FALSE(window->row(3)->PanelOFF->isVisible());
 }
@@ -280,7 +280,8 @@ TEST_F(ResultsWindow, StartNumberAndTrackLengthFieldsTakeDigitsOnly)
     EXPECT_EQ(eLEN()->text(), QStringLiteral("85"));
     EXPECT_EQ(window->classBook().trackLengths[0], 85);
     EXPECT_EQ(eLEN()->palette().color(QPalette::Base), toQColor(clWindow));
-    QTest::keyClick(eLEN(), Qt::Key_Return);
+    userClick(eLEN());
+    userKey(Qt::Key_Return);
     EXPECT_TRUE(edit(1)->hasFocus());
     typeInto(eLEN(), QString());
     EXPECT_EQ(eLEN()->palette().color(QPalette::Base), toQColor(14737663));

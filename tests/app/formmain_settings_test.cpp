@@ -1,6 +1,7 @@
 #include "app/formmain.h"
 #include "platform/settingsstore.h"
 #include "support/fakes.h"
+#include "support/userinput.h"
 #include "timing/digit.h"
 
 #include <QFile>
@@ -135,9 +136,9 @@ TEST_F(WindowSettings, LanguageFileReplacesTheQuestionsAndTheZeitCaption)
     EXPECT_EQ(questions.value(0), QStringLiteral("Quit the program?"));
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    QTest::keyClick(window.get(), Qt::Key_F5);
-    QTest::keyClick(window.get(), Qt::Key_F6);
-    QTest::keyClick(window.get(), Qt::Key_F7);
+    userKey(Qt::Key_F5);
+    userKey(Qt::Key_F6);
+    userKey(Qt::Key_F7);
     EXPECT_EQ(questions.value(1), QStringLiteral("Clear the results?"));
 }
 

@@ -1,5 +1,7 @@
+#include "app/formmain.h"
 #include "app/language.h"
 
+#include "support/fakes.h"
 #include "support/testnames.h"
 
 #include <QBuffer>
@@ -488,6 +490,37 @@ TEST_F(LanguageApplyTest, RussianFileWithCharSetThreeShowsCyrillic)
     // Applied again with another character set, the same bytes give Latin letters.
     language.apply(windows(), 0);
     EXPECT_EQ(find<QPushButton>(main.get(), "bSTART")->text(), QStringLiteral("ÑÒÀÐÒ"));
+}
+
+// The real main window: every line aimed at it finds its control, and a
+// caption longer than the German one is shown whole.
+TEST(LanguageOnTheMainWindow, EveryTargetExistsAndLongerCaptionsFit)
+{
+    QTemporaryDir dir;
+    FakeCounter counter;
+    FormMainOptions options;
+    options.counters = counter.source();
+    options.programDir = dir.path();
+    TFormMain window(options);
+    for (const LanguageLine& line : kLanguageLines) {
+        if (line.window == LanguageWindow::Main && *line.objectName) {
+            EXPECT_NE(window.findChild<QWidget*>(QLatin1String(line.objectName)), nullptr) << line.line;
+        }
+    }
+
+    // Built-in texts where no file is in force, the hint of sbLoad among them.
+    EXPECT_EQ(window.findChild<QWidget*>(QStringLiteral("sbLoad"))->toolTip(), QStringLiteral("fsbLoad"));
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Start-Nr.:"));
+
+    Language language;
+    ASSERT_EQ(language.loadFile(kAssets + QStringLiteral("/Russisch.lng")), Language::LoadResult::Loaded);
+    ASSERT_TRUE(language.apply(LanguageWindows{&window, nullptr, nullptr}, 3));
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Старт. №:"));
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("Label7"))->text(), QStringLiteral("Хронометраж"));
+    for (const char* name : {"Label2", "Label7", "Lab_Hour", "Lab_Min", "Lab_sek"}) {
+        const auto* label = window.findChild<QLabel*>(QLatin1String(name));
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << name;
+    }
 }
 
 // The shipped files: every line the map uses carries a text, in the file's
