@@ -169,8 +169,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     sbExcel->setToolTip(QStringLiteral("[Strg+E] Ergebnisse öffnen"));
 
     bRESET->setText(QStringLiteral("NÄCHSTEN"));
-    for (TBitBtnWithColor* button : {bSTOP, bLAP, bRESET, bEintragen})
-        button->setColor(clBtnFace);
+    applyCommandStates();
     bHelp->setEnabled(QFileInfo::exists(m_helpFile));
     lookUpSound();
     ApplyAccuracy(m_acc);
@@ -801,12 +800,28 @@ void TFormMain::beep()
         m_beeper->play();
 }
 
-void TFormMain::setCommand(QAction* item, TBitBtnWithColor* button, bool enabled, TColor colour)
+void TFormMain::applyCommandStates()
 {
-    if (item)
-        item->setEnabled(enabled);
-    button->setEnabled(enabled);
-    button->setColor(colour);
+    // Every enabled state and colour of the clock's commands comes from the
+    // clock: the button and its menu item (its key) always together.
+    const CommandStates c = m_race.commands();
+    const auto set = [](QAction* item, TBitBtnWithColor* button, bool enabled, TColor colour) {
+        if (item)
+            item->setEnabled(enabled);
+        button->setEnabled(enabled);
+        button->setColor(enabled ? colour : clBtnFace);
+    };
+    set(mStart, bSTART, c.start, clGreen);
+    set(mLAP, bLAP, c.lap, clYellow);
+    set(mStop, bSTOP, c.stop, clRed);
+    set(nullptr, bEintragen, c.enter, clSkyBlue);
+    set(mReset, bRESET, c.next, clBlack);
+    bABORT->setEnabled(c.abort);
+    bCFG->setEnabled(c.settings);
+    if (!c.running)
+        m_clock->stop();
+    else if (!m_clock->isActive())
+        m_clock->start();
 }
 
 void TFormMain::activateRow(int number, bool startRow, qint64 ticks)
@@ -826,7 +841,7 @@ void TFormMain::activateRow(int number, bool startRow, qint64 ticks)
     // The list reaches down to its last row in use, so scrolling to the end
     // brings the new row into view.
     m_rowHost->resize(TFrame1::kWidth, std::max(m_rowHost->height(), number * TFrame1::kHeight));
-    ScrollBox1->verticalScrollBar()->setValue(TFrame1::kHeight * m_rowCount);
+    ScrollBox1->verticalScrollBar()->setValue(TFrame1::kHeight * m_race.rowCount());
 }
 
 qint64 TFormMain::takeTick()
@@ -842,18 +857,12 @@ qint64 TFormMain::takeTick()
 void TFormMain::mStartClick()
 {
     // The tick is read first: sound and drawing must not delay the taken time.
-    m_raceStartTick = takeTick();
+    const qint64 tick = takeTick();
+    if (!m_race.start(tick))
+        return;
     beep();
-    m_clock->start();
-    ++m_rowCount;
-    activateRow(m_rowCount, true, m_raceStartTick - m_raceStartTick);
-
-    bCFG->setEnabled(false);
-    setCommand(mStart, bSTART, false, clBtnFace);
-    setCommand(mLAP, bLAP, true, clYellow);
-    setCommand(mStop, bSTOP, true, clRed);
-    setCommand(mReset, bRESET, false, clBtnFace);
-    bABORT->setEnabled(true);
+    applyCommandStates();
+    activateRow(m_race.rowCount(), true, 0);
     bLAP->setFocus();
 
     m_barrier->raceStarted();
@@ -862,51 +871,45 @@ void TFormMain::mStartClick()
 
 void TFormMain::mLAPClick()
 {
-    m_lastZeitTick = takeTick();
+    const qint64 tick = takeTick();
+    if (!m_race.lap(tick))
+        return;
     beep();
-    ++m_rowCount;
-    ShowTime(m_lastZeitTick - m_raceStartTick, true);
-    setCommand(mStart, bSTART, false, clBtnFace);
+    const qint64 sinceStart = tick - m_race.startTick();
+    ShowTime(sinceStart, true);
     m_barrier->timeTaken();
-    activateRow(m_rowCount, false, m_lastZeitTick - m_raceStartTick);
-    if (m_rowCount >= kRows)
-        setCommand(mLAP, bLAP, false, clBtnFace);
-    if (!mLAP->isEnabled())
+    activateRow(m_race.rowCount(), false, sinceStart);
+    // At the hundredth row ZEIT goes off: the list is full.
+    applyCommandStates();
+    if (!m_race.commands().lap)
         bLAP->setText(m_zeitCaption);
     UpdateResultButtons();
 }
 
 void TFormMain::mStopClick()
 {
+    if (!m_race.commands().stop)
+        return;
     // ENDE asks first and reads the tick after the answer.
     if (!ask(QStringLiteral("Rennen beenden") + QStringLiteral("?")))
         return;
-    m_endTick = GetMyTickCount();
-    m_clock->stop();
+    m_race.stop(GetMyTickCount());
     ShowTime(0, false);
     ShowTime(0, true);
-    setCommand(mLAP, bLAP, false, clBtnFace);
-    setCommand(mStop, bSTOP, false, clBtnFace);
     m_barrier->raceEnded();
-    if (m_rowCount <= 1) {
+    if (m_race.state() != ClockState::Ended) {
         mResetClick();
         return;
     }
-    setCommand(mStart, bSTART, false, clBtnFace);
-    bEintragen->setEnabled(true);
-    bEintragen->setColor(clSkyBlue);
+    applyCommandStates();
     bLAP->setText(m_zeitCaption);
     bEintragen->setFocus();
 }
 
 void TFormMain::mAbortClick()
 {
-    if (m_rowCount >= 2 && !ask(m_abortQuestion))
+    if (m_race.abortAsks() && !ask(m_abortQuestion))
         return;
-    m_clock->stop();
-    setCommand(mLAP, bLAP, false, clBtnFace);
-    setCommand(mStop, bSTOP, false, clBtnFace);
-    bABORT->setEnabled(false);
     m_barrier->raceEnded();
     mResetClick();
     m_edits[1]->setFocus();
@@ -914,15 +917,10 @@ void TFormMain::mAbortClick()
 
 void TFormMain::mResetClick()
 {
+    m_race.reset();
     ShowTime(0, false);
     ShowTime(0, true);
-    bCFG->setEnabled(true);
-    setCommand(mStart, bSTART, true, clGreen);
-    setCommand(mReset, bRESET, false, clBtnFace);
-    bEintragen->setEnabled(false);
-    bEintragen->setColor(clBtnFace);
-    m_endTick = m_raceStartTick;
-    bABORT->setEnabled(false);
+    applyCommandStates();
 
     for (int n = 1; n <= kRows; ++n)
         m_rows[n]->makeFresh(kStartNumberFields);
@@ -933,7 +931,6 @@ void TFormMain::mResetClick()
     for (int k = 1; k <= kStartNumberFields; ++k)
         setTextColour(m_edits[k], clBlack);
     bSTART->setFocus();
-    m_rowCount = 0;
 }
 
 void TFormMain::sbNextClick(QObject* sender)
@@ -951,7 +948,7 @@ void TFormMain::ClockTimer()
 {
     // The shown time always comes from the ticks: a late or skipped timer
     // event never makes the clock run slow.
-    ShowTime(GetMyTickCount() - m_raceStartTick, false);
+    ShowTime(GetMyTickCount() - m_race.startTick(), false);
 }
 
 // ---------------------------------------------------------------- light barrier
@@ -973,14 +970,14 @@ void TFormMain::setupLightBarrier()
     m_barrier->setWaitStart(m_settings.waitStart);
     m_barrier->setCountSpeed(m_highResTimer->CountSpeed());
     m_barrier->setTickSource([this] { return GetMyTickCount(); });
-    m_barrier->setCommandGuards([this] { return mStart->isEnabled(); }, [this] { return mLAP->isEnabled(); });
+    m_barrier->setCommandGuards([this] { return m_race.commands().start; }, [this] { return m_race.commands().lap; });
 
     connect(ComPort, &TComPort::dsrChanged, m_barrier, &LightBarrier::ComPortDSR);
     connect(ComPort, &TComPort::opened, m_barrier, &LightBarrier::ComPortOpen);
     connect(ComPort, &TComPort::closed, m_barrier, &LightBarrier::ComPortClose);
     connect(ComPort, &TComPort::lineLost, this, [this] { m_barrier->ComPortLost(ComPort->Port()); });
     connect(m_barrier, &LightBarrier::startRequested, this, [this](qint64 tick) {
-        if (!mStart->isEnabled())
+        if (!m_race.commands().start)
             return;
         m_edgeTick = tick;
         mStart->trigger();
@@ -989,7 +986,7 @@ void TFormMain::setupLightBarrier()
     connect(m_barrier, &LightBarrier::lapRequested, this, [this](qint64 tick) {
         // An edge seen before a START taken by key (its report reached the
         // window after the key) belongs before the race: no negative time.
-        if (!mLAP->isEnabled() || tick < m_raceStartTick)
+        if (!m_race.acceptsLap(tick))
             return;
         m_edgeTick = tick;
         mLAP->trigger();
@@ -1056,21 +1053,21 @@ void TFormMain::setLabelColour(QLabel* label, TColor colour)
 void TFormMain::ShowTime(qint64 ticks, bool lower)
 {
     const TimeParts t = splitTime(CalcMS(ticks));
-    const int hr = t.hours, m = t.minutes, s = t.seconds, f = t.hundredths;
     auto& digits = lower ? m_lower : m_upper;
     const TColor bright = lower ? m_lowerBright : m_upperBright;
     const TColor dim = lower ? m_lowerDim : m_upperDim;
-    auto colour = [&](bool on) { return on ? bright : dim; };
+    const std::array<bool, 8> lit = litDigits(t, lower);
 
+    const int hr = t.hours, m = t.minutes, s = t.seconds, f = t.hundredths;
     const std::array<int, 8> values{hr / 10, hr % 10, m / 10, m % 10, s / 10, s % 10, f / 10, f % 10};
-    for (int i = 0; i < 8; ++i)
+    // The upper display's last three digits never dim: they keep the colour
+    // the display colours gave them.
+    const int coloured = lower ? 8 : 5;
+    for (int i = 0; i < 8; ++i) {
         digits[i]->setValue(values[i]);
-
-    digits[0]->setColorOn(colour(hr / 10 > 0));
-    digits[1]->setColorOn(colour(hr > 0));
-    digits[2]->setColorOn(colour(hr + m / 10 > 0));
-    digits[3]->setColorOn(colour(hr + m > 0));
-    digits[4]->setColorOn(colour(hr + m + s / 10 > 0));
+        if (i < coloured)
+            digits[i]->setColorOn(lit[i] ? bright : dim);
+    }
     if (!lower) {
         setLabelColour(LabHour, digits[1]->ColorOn());
         setLabelColour(Lab_Hour, digits[1]->ColorOn());
@@ -1078,10 +1075,6 @@ void TFormMain::ShowTime(qint64 ticks, bool lower)
         setLabelColour(Lab_Min, digits[3]->ColorOn());
         return;
     }
-    const TColor fraction = colour(hr + m + s + f > 0);
-    digits[5]->setColorOn(fraction);
-    digits[6]->setColorOn(fraction);
-    digits[7]->setColorOn(fraction);
     setLabelColour(LabHour2, digits[1]->ColorOn());
     setLabelColour(LabMin2, digits[3]->ColorOn());
     setLabelColour(LabSec2, digits[5]->ColorOn());

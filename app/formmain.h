@@ -8,6 +8,7 @@
 #include "platform/serialdevice.h"
 #include "results/classlist.h"
 #include "results/resultsfile.h"
+#include "timing/raceclock.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -118,10 +119,11 @@ public:
     void Label15Click();
 
     // State a caller may read.
-    int rowCount() const { return m_rowCount; }
-    qint64 raceStartTick() const { return m_raceStartTick; }
-    qint64 lastZeitTick() const { return m_lastZeitTick; }
-    qint64 endTick() const { return m_endTick; }
+    const RaceClock& raceClock() const { return m_race; }
+    int rowCount() const { return m_race.rowCount(); }
+    qint64 raceStartTick() const { return m_race.startTick(); }
+    qint64 lastZeitTick() const { return m_race.lastLapTick(); }
+    qint64 endTick() const { return m_race.endTick(); }
     int accuracy() const { return m_acc; }
     void setAccuracy(int acc);
     bool playZeit() const { return m_playZeit; }
@@ -173,7 +175,7 @@ private:
     bool ask(const QString& question);
     void beep();
     void activateRow(int number, bool startRow, qint64 ticks);
-    void setCommand(QAction* item, TBitBtnWithColor* button, bool enabled, TColor colour);
+    void applyCommandStates();
     void setLabelColour(QLabel* label, TColor colour);
     void setupLightBarrier();
     void applyBarrierPictures();
@@ -194,10 +196,7 @@ private:
     TFormInfo* m_formInfo = nullptr;
 
     // Clock state.
-    qint64 m_raceStartTick = 0;
-    qint64 m_lastZeitTick = 0;
-    qint64 m_endTick = 0;
-    int m_rowCount = 0;
+    RaceClock m_race;
     QString m_soundFile;
     bool m_playZeit = true;
     int m_acc = 2;

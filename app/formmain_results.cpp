@@ -386,11 +386,11 @@ void TFormMain::cbONClick(TFrame1* frame)
 void TFormMain::RefreshAssignments()
 {
     QVector<TimeRow> rows;
-    rows.reserve(m_rowCount);
-    for (int n = 1; n <= m_rowCount; ++n)
+    rows.reserve(m_race.rowCount());
+    for (int n = 1; n <= m_race.rowCount(); ++n)
         rows.append(timeRowOf(m_rows[n]));
     const auto views = ::RefreshAssignments(rows);
-    for (int n = 1; n <= m_rowCount; ++n) {
+    for (int n = 1; n <= m_race.rowCount(); ++n) {
         const auto& view = views[n - 1];
         if (!view)
             continue;  // a row that does not count keeps its marks as they are
@@ -432,8 +432,8 @@ void TFormMain::EintragenClick()
     TSortGrid* grid = m_grids[page];
 
     RaceEntry entry;
-    entry.rows.reserve(m_rowCount);
-    for (int n = 1; n <= m_rowCount; ++n)
+    entry.rows.reserve(m_race.rowCount());
+    for (int n = 1; n <= m_race.rowCount(); ++n)
         entry.rows.append(timeRowOf(m_rows[n]));
     for (int k = 1; k <= kStartNumberFields; ++k)
         entry.startNumbers[k - 1] = m_edits[k]->text();
@@ -457,7 +457,6 @@ void TFormMain::EintragenClick()
         break;
     }
 
-    bABORT->setEnabled(false);
     grid->SetFixedCols(2);
     grid->SetLeftCol(2);
     for (int k = 1; k <= kStartNumberFields; ++k)
@@ -466,9 +465,8 @@ void TFormMain::EintragenClick()
     // The entered table is ranked before it goes back into the grid: one
     // copy each way.
     rankTable(page, table);
-    mReset->setEnabled(true);
-    bRESET->setEnabled(true);
-    bRESET->setColor(clBlack);
+    if (m_race.entered())
+        applyCommandStates();
     bRESET->setFocus();
     SetResultColumnWidths();
     UpdateResultButtons();

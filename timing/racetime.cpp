@@ -56,3 +56,10 @@ QString TimeToText(qint32 ms, int acc)
         text += QLatin1Char(',') + QString::number((v / 10) % 10);
     return text;
 }
+
+std::array<bool, 8> litDigits(const TimeParts& t, bool lower)
+{
+    const int hr = t.hours, m = t.minutes, s = t.seconds, f = t.hundredths;
+    const bool fraction = !lower || hr + m + s + f > 0;
+    return {hr / 10 > 0, hr > 0, hr + m / 10 > 0, hr + m > 0, hr + m + s / 10 > 0, fraction, fraction, fraction};
+}

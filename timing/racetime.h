@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <array>
 
 // Race-time arithmetic shared by the clock, the displays and the tests.
 // A race time is whole milliseconds in 32 bits, made from a tick difference.
@@ -20,6 +21,12 @@ struct TimeParts {
     int hundredths = 0;
 };
 TimeParts splitTime(qint32 ms);
+
+// Which of a display's eight digits (HH MM SS hh) are lit: leading zeros are
+// dimmed up to the first part that is not zero. The upper display always
+// lights its seconds' last digit and the hundredths; the lower one dims them
+// too while the whole time is zero.
+std::array<bool, 8> litDigits(const TimeParts& t, bool lower);
 
 // Row text: "MM:SS,hh" with acc 2, "MM:SS,t" with acc 1, "MM:SS" with acc 0.
 // Hours are not shown.

@@ -76,8 +76,9 @@ TEST(Program, RunsFromStartToTheCloseQuestionAndEnds)
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(QFile::exists(store.filePath())) << "settings are written at the orderly end";
     EXPECT_TRUE(HtmlHelp::instance().windows().isEmpty());
-    if (withHelp)
+    if (withHelp) {
         EXPECT_EQ(helpWindows, 1);
+    }
     // Qt's own texts spoke German while the program ran, and stop with it.
     EXPECT_EQ(germanLookIn, QStringLiteral("Suchen in:"));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));

@@ -2,6 +2,7 @@
 
 #include "platform/simulatedserialdevice.h"
 #include "timing/comport.h"
+#include "timing/raceclock.h"
 #include "support/testnames.h"
 
 #include <QCoreApplication>
@@ -14,55 +15,47 @@ namespace {
 
 constexpr qint64 kMs = 1'000'000;  // ns ticks, CountSpeed 1000
 
-// The race clock as far as the barrier sees it: the enabled states of START
-// and ZEIT, the row count, and the steps that tell the barrier about them.
-struct ClockModel {
+// The real race clock wired to the barrier the way the window wires them: the
+// clock decides, the barrier is told about each step, and the ticks the clock
+// took are recorded.
+struct WiredClock {
     LightBarrier& barrier;
-    bool startEnabled = true;  // start-up: START enabled
-    bool lapEnabled = false;
-    int rows = 0;
+    RaceClock race;
     std::vector<qint64> startTicks;
     std::vector<qint64> lapTicks;
 
-    explicit ClockModel(LightBarrier& b)
+    explicit WiredClock(LightBarrier& b)
         : barrier(b)
     {
-        barrier.setCommandGuards([this] { return startEnabled; }, [this] { return lapEnabled; });
+        barrier.setCommandGuards([this] { return race.commands().start; }, [this] { return race.commands().lap; });
         QObject::connect(&barrier, &LightBarrier::startRequested, [this](qint64 tick) { start(tick); });
         QObject::connect(&barrier, &LightBarrier::lapRequested, [this](qint64 tick) { lap(tick); });
     }
+    int rows() const { return race.rowCount(); }
     void start(qint64 tick)
     {
-        if (!startEnabled)
+        if (!race.start(tick))
             return;
         startTicks.push_back(tick);
-        rows = 1;
-        startEnabled = false;
-        lapEnabled = true;
         barrier.raceStarted();
     }
     void lap(qint64 tick)
     {
-        if (!lapEnabled)
+        if (!race.lap(tick))
             return;
         lapTicks.push_back(tick);
-        ++rows;
         barrier.timeTaken();
-        if (rows == 100)
-            lapEnabled = false;
     }
     void end()
     {
-        lapEnabled = false;
+        race.stop(0);
         barrier.raceEnded();
-        if (rows <= 1)
+        if (race.state() != ClockState::Ended)
             reset();
     }
     void reset()
     {
-        startEnabled = true;
-        lapEnabled = false;
-        rows = 0;
+        race.reset();
         barrier.reset();
     }
 };
@@ -114,7 +107,7 @@ protected:
     }
 
     LightBarrier m_barrier;
-    ClockModel m_clock;
+    WiredClock m_clock;
     FakeTimer m_timer;
     qint64 m_now = 0;
 };
@@ -156,7 +149,7 @@ TEST_F(LightBarrierTest, StartAndTimesCarryTheEdgeTicksHoweverLateTheyAreHandled
     pass(2900 * kMs);
     EXPECT_EQ(m_clock.startTicks, std::vector<qint64>{1000 * kMs});
     EXPECT_EQ(m_clock.lapTicks, (std::vector<qint64>{2100 * kMs, 2900 * kMs}));
-    EXPECT_EQ(m_clock.rows, 3);
+    EXPECT_EQ(m_clock.rows(), 3);
 }
 
 TEST_F(LightBarrierTest, TimerRunsOnlyForWhatIsLeftOfTheLockOut)
@@ -342,7 +335,7 @@ TEST_F(LightBarrierTest, TheHundredthRowEndsLightBarrierTimes)
             fireTimer();
         pass(tick);
     }
-    EXPECT_EQ(m_clock.rows, 100);
+    EXPECT_EQ(m_clock.rows(), 100);
     EXPECT_EQ(m_clock.lapTicks.size(), 99u);
     fireTimer();
     EXPECT_FALSE(m_barrier.stopPicture().visible);  // ZEIT disabled: picture goes
@@ -453,7 +446,7 @@ TEST_F(LightBarrierTest, AReopenedPortDoesNotCompareWithTheOldLevel)
 TEST(LightBarrierWithPort, EdgesFromTheDeviceStartTheRaceAndTakeTimes)
 {
     LightBarrier barrier;
-    ClockModel clock(barrier);
+    WiredClock clock(barrier);
     platform::SimulatedSerialDevice* device = nullptr;
     TComPort port;
     port.setPort(3);
