@@ -354,6 +354,7 @@ private:
     bool m_switchingPage = false;
     bool m_classTyped = false;  // the operator typed into the class box since its last check
     QString m_backupDir;
+    DailyBackup m_backup;
     QString m_textFileTypeName;
     QMenu* PopupMenuTable = nullptr;
     QAction* mDeleteline1 = nullptr;

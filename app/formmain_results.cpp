@@ -130,6 +130,7 @@ TSortGrid* TFormMain::createResultGrid(QWidget* page, int number)
 void TFormMain::setupResultTables()
 {
     m_backupDir = m_options.backupDir.isEmpty() ? QDir::currentPath() : m_options.backupDir;
+    m_backup = DailyBackup(m_backupDir);
     const QString mimeName = QMimeDatabase().mimeTypeForName(QStringLiteral("text/plain")).comment();
     m_textFileTypeName = mimeName.isEmpty() ? QStringLiteral("Textdatei") : mimeName;
 
@@ -571,7 +572,7 @@ void TFormMain::writeResultsBackup(int page, const ResultTable& current)
         tables.append(p == page ? current : cachedTable(p));
     // A backup that cannot be written is skipped without a word; the tables
     // are untouched and the next ranking tries again.
-    writeBackup(QDir(m_backupDir), currentDateTime().date(), classResults(tables));
+    m_backup.write(currentDateTime().date(), classResults(tables));
 }
 
 void TFormMain::mDeleteline1Click()

@@ -388,6 +388,33 @@ TEST_F(ResultsWindow, FailedSaveTellsTheOperatorAndKeepsTheOldFile)
     EXPECT_FALSE(QFile::exists(chosenFile));
 }
 
+class ResultsWindowRestarted : public ResultsWindowTest {
+protected:
+    // One run of the program that enters `number` and ranks.
+    void run(const char* number)
+    {
+        make();
+        typeInto(eLEN(), QStringLiteral("1000"));
+        fillTable({{QString::fromLatin1(number), "01:00,00"}});
+        child("bSTART")->setFocus();
+        key(Qt::Key_P, Qt::ControlModifier);
+        window.reset();
+    }
+};
+
+TEST_F(ResultsWindowRestarted, ARestartKeepsTheEarlierRunsBackupOfTheDay)
+{
+    run("111");  // then a crash, or an orderly end
+    run("222");
+    run("333");
+    const QString kept1 = QDir(backupDir()).filePath(QStringLiteral("Sicherung_2026-12-07_1.txt"));
+    const QString kept2 = QDir(backupDir()).filePath(QStringLiteral("Sicherung_2026-12-07_2.txt"));
+    EXPECT_TRUE(readFile(kept1).contains("111"));
+    EXPECT_TRUE(readFile(kept2).contains("222"));
+    EXPECT_TRUE(readFile(backupPath()).contains("333"));
+    EXPECT_FALSE(readFile(backupPath()).contains("222"));
+}
+
 class ResultsWindowUnwritableBackup : public ResultsWindowTest {};
 
 TEST_F(ResultsWindowUnwritableBackup, BackupFailureIsSilentAndRankingGoesOn)
