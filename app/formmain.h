@@ -64,6 +64,9 @@ struct FormMainOptions {
     std::function<QString(const QString&)> chooseOpenFile;
     // Stands in for the plain message boxes (OK only).
     std::function<void(const QString&)> message;
+    // Hears a failure at program end, when the window is already gone;
+    // default: standard error.
+    std::function<void(const QString&)> endReport;
 };
 
 namespace platform {
@@ -333,6 +336,7 @@ private:
     void showMessage(const QString& text);
     QDateTime currentDateTime() const;
     void writeResultsBackup(int page, const ResultTable& current);
+    void showBackupStatus(const QString& text);
     // The table of a page as plain data, re-read from its grid only when the
     // grid's contents changed since the last read.
     const ResultTable& cachedTable(int page) const;
