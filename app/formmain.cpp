@@ -195,6 +195,12 @@ TFormMain::~TFormMain()
     // The serial worker must end before the window it reports to.
     if (ComPort)
         ComPort->Close();
+    // ~QWidget deletes the children only after this window's members are
+    // gone, and moving the focus away on the way makes them emit (the class
+    // box's editingFinished would even add a typed class). Nothing they say
+    // may reach this window any more.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
 }
 
 // ---------------------------------------------------------------- settings
