@@ -4,12 +4,16 @@
 #include "app/formmain.h"
 #include "app/formsplash.h"
 #include "app/htmlhelp.h"
+#include "platform/atomicwrite.h"
 
 #include <QApplication>
 #include <QLocale>
 
 int main(int argc, char** argv)
 {
+    // A full disk or a file size limit must give a reported failed write,
+    // never the end of the program in the middle of a race.
+    ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pylonix"));
     QApplication::setWindowIcon(pylonixIcon());
