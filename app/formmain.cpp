@@ -1129,6 +1129,7 @@ void TFormMain::bInfoClick()
 {
     if (!m_formInfo)
         m_formInfo = new TFormInfo(this);
+    m_formInfo->setBackupFolder(m_backupDir);
     m_formInfo->exec();
 }
 
