@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -13,12 +14,14 @@
 
 namespace {
 
+// %1: the folder of the daily backup.
 const char* const kAbout =
     "Pylonix nimmt die Zeiten bei Slalom- und Clubsport-Veranstaltungen: "
     "bis zu fünf Fahrzeuge je Lauf, Start und bis zu drei Runden, "
     "von Hand oder mit einer Lichtschranke an der seriellen Schnittstelle.\n\n"
     "Die Ergebnisse werden je Klasse nach der besten Runde gewertet und "
-    "täglich in einer Sicherungsdatei neben dem Programm abgelegt.\n\n"
+    "täglich in der Sicherungsdatei Sicherung_JJJJ-MM-TT.txt im Ordner\n%1\nabgelegt "
+    "(dem Ordner, aus dem das Programm gestartet wurde).\n\n"
     "Tasten: F5 Start, F6 Zeit, F8 Ende, F9 Eintragen, F10 Nächsten, "
     "F1 Hilfe, F2 Einstellungen.\n\n"
     "Logo.jpg, Klassen.txt, ZEIT.wav und Sprachdateien (*.lng) liegen "
@@ -98,7 +101,7 @@ TFormInfo::TFormInfo(QWidget* parent)
     QFont memoFont = m_memo1->font();
     memoFont.setPixelSize(12);
     m_memo1->setFont(memoFont);
-    m_memo1->setPlainText(QString::fromUtf8(kAbout));
+    setBackupFolder(QDir::currentPath());
 
     m_sOK = new QPushButton(tickIcon(), QStringLiteral("Einverstanden"), this);
     m_sOK->setObjectName(QStringLiteral("sOK"));
@@ -127,6 +130,11 @@ TFormInfo::TFormInfo(QWidget* parent)
 QUrl TFormInfo::defaultLinkUrl()
 {
     return QUrl::fromLocalFile(QCoreApplication::applicationDirPath());
+}
+
+void TFormInfo::setBackupFolder(const QString& folder)
+{
+    m_memo1->setPlainText(QString::fromUtf8(kAbout).arg(QDir::toNativeSeparators(folder)));
 }
 
 void TFormInfo::sOKClick()

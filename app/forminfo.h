@@ -36,6 +36,10 @@ public:
     QLabel* Lab() const { return m_lab; }
     QLabel* Label2() const { return m_label2; }
 
+    // The text names the folder the daily backup goes to; until told, the
+    // working folder.
+    void setBackupFolder(const QString& folder);
+
     void sOKClick();
     // Opens the link with the desktop; whether that worked is not reported.
     void Image1Click();

@@ -44,6 +44,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 namespace {
 
 constexpr int kWindowWidth = 1206;
@@ -246,9 +248,17 @@ SettingsValues TFormMain::gatherSettings() const
 
 void TFormMain::writeBackSettings()
 {
-    // A failed write keeps the previous settings file; there is nobody left
-    // to tell at this point of the program's end.
-    writeSettings(*m_store, gatherSettings());
+    // A failed write keeps the previous settings file. The window is being
+    // destroyed and no longer shown, so the console hears of it.
+    const QString error = writeSettings(*m_store, gatherSettings());
+    if (error.isEmpty())
+        return;
+    const QString text = QStringLiteral("Einstellungen nicht gespeichert: %1: %2")
+                             .arg(QDir::toNativeSeparators(m_store->filePath()), error);
+    if (m_options.endReport)
+        m_options.endReport(text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
 void TFormMain::applyLanguage(QWidget* settingsDialog, QWidget* infoWindow)
@@ -1147,6 +1157,7 @@ void TFormMain::bInfoClick()
 {
     if (!m_formInfo)
         m_formInfo = new TFormInfo(this);
+    m_formInfo->setBackupFolder(m_backupDir);
     m_formInfo->exec();
 }
 

@@ -65,6 +65,9 @@ struct FormMainOptions {
     std::function<QString(const QString&)> chooseOpenFile;
     // Stands in for the plain message boxes (OK only).
     std::function<void(const QString&)> message;
+    // Hears a failure at program end, when the window is already gone;
+    // default: standard error.
+    std::function<void(const QString&)> endReport;
 };
 
 namespace platform {
@@ -339,6 +342,7 @@ private:
     void showMessage(const QString& text);
     QDateTime currentDateTime() const;
     void writeResultsBackup(int page, const ResultTable& current);
+    void showBackupStatus(const QString& text);
     // The table of a page as plain data, re-read from its grid only when the
     // grid's contents changed since the last read.
     const ResultTable& cachedTable(int page) const;
@@ -361,6 +365,7 @@ private:
     bool m_classTyped = false;  // the box holds a name the operator typed and no class took yet
     bool m_addingClass = false;
     QString m_backupDir;
+    DailyBackup m_backup;
     QString m_textFileTypeName;
     QMenu* PopupMenuTable = nullptr;
     QAction* mDeleteline1 = nullptr;

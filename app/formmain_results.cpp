@@ -31,6 +31,7 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -129,6 +130,7 @@ TSortGrid* TFormMain::createResultGrid(QWidget* page, int number)
 void TFormMain::setupResultTables()
 {
     m_backupDir = m_options.backupDir.isEmpty() ? QDir::currentPath() : m_options.backupDir;
+    m_backup = DailyBackup(m_backupDir);
     const QString mimeName = QMimeDatabase().mimeTypeForName(QStringLiteral("text/plain")).comment();
     m_textFileTypeName = mimeName.isEmpty() ? QStringLiteral("Textdatei") : mimeName;
 
@@ -561,9 +563,22 @@ void TFormMain::writeResultsBackup(int page, const ResultTable& current)
     tables.reserve(kClasses);
     for (int p = 0; p < kClasses; ++p)
         tables.append(p == page ? current : cachedTable(p));
-    // A backup that cannot be written is skipped without a word; the tables
-    // are untouched and the next ranking tries again.
-    writeBackup(QDir(m_backupDir), currentDateTime().date(), classResults(tables));
+    // A message box would stop the race, yet the operator must know that
+    // there is no backup: the status bar says so until one succeeds. The
+    // tables are untouched and the next ranking tries again.
+    const BackupResult result = m_backup.write(currentDateTime().date(), classResults(tables));
+    showBackupStatus(result.ok ? QString()
+                               : QStringLiteral("Sicherung fehlgeschlagen: %1: %2")
+                                     .arg(QDir::toNativeSeparators(result.path), result.error));
+}
+
+void TFormMain::showBackupStatus(const QString& text)
+{
+    auto* panel = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel1"));
+    if (!panel || panel->text() == text)
+        return;
+    panel->setText(text);
+    panel->setToolTip(text);  // the path rarely fits the panel
 }
 
 void TFormMain::mDeleteline1Click()

@@ -1,11 +1,15 @@
 #include "app/artwork.h"
 #include "app/program.h"
+#include "platform/atomicwrite.h"
 
 #include <QApplication>
 #include <QLocale>
 
 int main(int argc, char** argv)
 {
+    // A full disk or a file size limit must give a reported failed write,
+    // never the end of the program in the middle of a race.
+    ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pylonix"));
     QApplication::setWindowIcon(pylonixIcon());

@@ -2,6 +2,8 @@
 
 #include <QSaveFile>
 
+#include <csignal>
+
 WriteResult writeFileAtomically(const QString& path, const QByteArray& contents)
 {
     QSaveFile file(path);
@@ -22,4 +24,9 @@ WriteResult writeFileAtomically(const QString& path, const QByteArray& contents)
     if (!file.commit())
         return {false, file.errorString()};
     return {true, {}};
+}
+
+void ignoreFileSizeSignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
 }

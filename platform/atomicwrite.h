@@ -13,3 +13,8 @@ struct WriteResult {
 };
 
 WriteResult writeFileAtomically(const QString& path, const QByteArray& contents);
+
+// A write beyond the file size limit (ulimit -f) raises SIGXFSZ, and that
+// ends the process unless it is ignored; ignored, the write comes back short
+// and writeFileAtomically reports it. The program calls this once at start.
+void ignoreFileSizeSignal();

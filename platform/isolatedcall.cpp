@@ -19,6 +19,11 @@ IsolatedResult runIsolated(const std::function<bool()>& work, int timeoutMs)
         // No core file for an expected crash.
         const rlimit noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
+        // A crash is to end the child by its signal: handlers the parent
+        // installed (a sanitizer's, a crash reporter's) would turn it into a
+        // long report and an ordinary exit.
+        for (const int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+            std::signal(sig, SIG_DFL);
         bool ok = false;
         try {
             ok = work();

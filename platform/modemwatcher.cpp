@@ -1,5 +1,6 @@
 #include "platform/modemwatcher.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/ioctl.h>
 
@@ -41,47 +42,83 @@ int ModemWatcher::readState(ModemCounters& counters, int& lines)
     return m_device.readLines(lines);
 }
 
+qint64 ModemWatcher::tickOnce(std::optional<qint64>& tick)
+{
+    if (!tick)
+        tick = m_ticks();
+    return *tick;
+}
+
 int ModemWatcher::collect(std::optional<qint64>& tick, std::vector<ModemChange>& changes)
 {
     ModemCounters counters;
     int lines = 0;
     if (const int error = readState(counters, lines))
         return error;
-    const std::size_t before = changes.size();
-    for (const int line : kLineOrder) {
+    for (std::size_t i = 0; i < std::size(kLineOrder); ++i) {
+        const int line = kLineOrder[i];
         if (!(m_watched & line))
             continue;
-        const bool was = (m_lines & line) != 0;
-        const bool now = (lines & line) != 0;
-        int edges = m_haveCounters ? counterOf(counters, line) - counterOf(m_counters, line) : 0;
-        if (edges <= 0)
-            edges = was != now ? 1 : 0;
-        if (edges == 0)
+        const bool known = (m_lines & line) != 0;
+        const bool seen = (lines & line) != 0;
+        std::optional<qint64>& suspect = m_suspect[i];
+        // Counters run as unsigned in the driver; the difference survives a wrap.
+        const int counted = m_haveCounters
+                                ? int(unsigned(counterOf(counters, line)) - unsigned(counterOf(m_counters, line)))
+                                : 0;
+        if (line == TIOCM_RNG) {
+            // The driver counts only the end of a ring: every count is one
+            // event, at the level the line shows.
+            const int edges = m_haveCounters ? qMax(0, counted) : (known != seen ? 1 : 0);
+            if (edges > 0)
+                tickOnce(tick);
+            for (int k = 0; k < edges; ++k)
+                changes.push_back({line, seen, *tick});
+            m_lines = seen ? (m_lines | line) : (m_lines & ~line);
             continue;
-        if (!tick)
-            tick = m_ticks();
-        // Levels alternate edge by edge and end at the level read now.
-        for (int k = edges - 1; k >= 0; --k) {
-            const bool level = (k % 2 == 0) ? now : !now;
-            changes.push_back({line, line == TIOCM_RNG ? now : level, 0});
         }
+        bool level = known;
+        if (!m_haveCounters) {
+            if (seen != known) {
+                level = seen;
+                changes.push_back({line, level, tickOnce(tick)});
+            }
+        } else if (counted > 0) {
+            for (int k = 0; k < counted; ++k) {
+                level = !level;
+                changes.push_back({line, level, tickOnce(tick)});
+            }
+            suspect.reset();
+        } else if (suspect && seen != known) {
+            // Second look, counters still: the driver lost an edge.
+            level = seen;
+            changes.push_back({line, level, *suspect});
+            suspect.reset();
+        }
+        m_lines = level ? (m_lines | line) : (m_lines & ~line);
+        if (m_haveCounters && seen != level && !suspect)
+            suspect = tick ? *tick : m_ticks();
+        else if (seen == level)
+            suspect.reset();
     }
-    for (std::size_t i = before; i < changes.size(); ++i)
-        changes[i].tick = *tick;
     m_counters = counters;
-    m_lines = lines;
     return 0;
 }
 
 int ModemWatcher::next(std::vector<ModemChange>& changes, const std::atomic<bool>& stop)
 {
     if (!m_started) {
-        ModemCounters counters;
-        m_haveCounters = m_device.readCounters(counters) == 0;
-        if (m_haveCounters)
-            m_counters = counters;
-        if (const int error = m_device.readLines(m_lines))
-            return error;
+        // The starting level must belong to the starting counters: an edge
+        // between the reads would shift every later level by one.
+        m_haveCounters = m_device.readCounters(m_counters) == 0;
+        for (int attempt = 0;; ++attempt) {
+            if (const int error = m_device.readLines(m_lines))
+                return error;
+            ModemCounters after;
+            if (!m_haveCounters || m_device.readCounters(after) != 0 || after == m_counters || attempt == 3)
+                break;
+            m_counters = after;
+        }
         m_started = true;
     }
     const std::size_t before = changes.size();
@@ -93,7 +130,9 @@ int ModemWatcher::next(std::vector<ModemChange>& changes, const std::atomic<bool
         if (changes.size() != before)
             return 0;
 
-        if (mode() == WatchMode::Waiting) {
+        const bool resyncDue = std::any_of(m_suspect.begin(), m_suspect.end(),
+                                           [](const std::optional<qint64>& t) { return t.has_value(); });
+        if (mode() == WatchMode::Waiting && !resyncDue) {
             const int result = m_device.waitForChange(m_watched);
             if (result == 0) {
                 // The moment the change is seen: nothing may come before this.
@@ -108,6 +147,8 @@ int ModemWatcher::next(std::vector<ModemChange>& changes, const std::atomic<bool
                 return result;
             }
         } else {
+            // Polling, or a short look again for a line whose read level
+            // the counters did not explain.
             const int result = m_device.pause(m_pollInterval);
             if (result != 0 && result != EINTR)
                 return result;

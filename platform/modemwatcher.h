@@ -2,6 +2,7 @@
 
 #include "platform/serialdevice.h"
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <optional>
@@ -24,12 +25,19 @@ enum class WatchMode { Waiting, Polling };
 // edges that happen while it sleeps, so before every wait the interrupt
 // counters (TIOCGICOUNT) are compared with the last ones seen: an edge that
 // came while the previous one was being handed on is reported at once
-// instead of being lost, and several edges within one wake-up are all
-// reported, in order, ending at the level read from the lines. Drivers that
-// cannot wait (ENOTTY or EINVAL: cp210x, ptys) are polled instead, every
-// pollInterval. Only the window of a few instructions between the counter
-// check and the kernel's own snapshot at the start of TIOCMIWAIT remains;
-// an edge inside it is seen late (with the next edge), not lost.
+// instead of being lost. Drivers that cannot wait (ENOTTY or EINVAL:
+// cp210x, ptys) are polled instead, every pollInterval.
+//
+// With counters, the counters alone make the events: each counted change of
+// CTS, DSR or carrier is one edge, its level the opposite of the level before
+// it. The lines are read with a second call, and a contact may move between
+// the two reads; a level taken from that read would turn a counted ON edge
+// into OFF and report the next edge twice. The line read therefore only
+// resynchronises: when it disagrees with the counted level and a second look
+// one poll interval later finds the counters unmoved and the line still
+// different, the driver missed an edge and one edge to the line's level is
+// reported, with the tick of the first look. Without counters, every look
+// compares the line with the last level.
 class ModemWatcher {
 public:
     static constexpr qint64 kDefaultPollInterval = 500'000;  // 0.5 ms in ns
@@ -50,6 +58,7 @@ private:
     // Compares the current state with the last one; reads the tick when
     // there is a change and no tick was read yet.
     int collect(std::optional<qint64>& tick, std::vector<ModemChange>& changes);
+    qint64 tickOnce(std::optional<qint64>& tick);
 
     SerialDevice& m_device;
     int m_watched = 0;
@@ -59,7 +68,10 @@ private:
     bool m_started = false;
     bool m_haveCounters = false;
     ModemCounters m_counters;
-    int m_lines = 0;
+    int m_lines = 0;  // the level of each line as the events have told it
+    // Lines whose read level disagreed with m_lines at the last look, and the
+    // tick of that look: a resynchronisation waiting for its second look.
+    std::array<std::optional<qint64>, 4> m_suspect;  // in dispatch order
 };
 
 }  // namespace platform

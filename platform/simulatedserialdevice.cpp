@@ -54,10 +54,17 @@ void SimulatedSerialDevice::scheduleDisappearance(qint64 tick)
     m_changed.notify_all();
 }
 
-void SimulatedSerialDevice::applyLinesNow(qint64 tick, int lines)
+void SimulatedSerialDevice::applyLinesNow(qint64 tick, int lines, bool counted)
 {
     std::lock_guard lock(m_mutex);
-    apply({tick, lines, false});
+    apply({tick, lines, false, counted});
+}
+
+void SimulatedSerialDevice::changeLinesWhileReading(qint64 tick, int lines)
+{
+    std::lock_guard lock(m_mutex);
+    m_whileReading = Step{tick, lines, false, true};
+    m_woken = false;
 }
 
 qint64 SimulatedSerialDevice::now() const
@@ -115,7 +122,7 @@ void SimulatedSerialDevice::apply(const Step& step)
         m_gone = true;
         return;
     }
-    const int changed = m_lines ^ step.lines;
+    const int changed = step.counted ? m_lines ^ step.lines : 0;
     if (changed & TIOCM_CTS)
         ++m_counters.cts;
     if (changed & TIOCM_DSR)
@@ -190,8 +197,10 @@ int SimulatedSerialDevice::waitForChange(int lines)
         apply(step);
         if (m_gone)
             return EIO;
-        if (moved())
+        if (moved()) {
+            m_woken = true;
             return 0;
+        }
     }
 }
 
@@ -204,6 +213,10 @@ int SimulatedSerialDevice::readCounters(ModemCounters& counters)
     if (!m_capabilities.counters)
         return ENOTTY;
     counters = m_counters;
+    if (m_whileReading && m_woken) {
+        apply(*m_whileReading);
+        m_whileReading.reset();
+    }
     return 0;
 }
 

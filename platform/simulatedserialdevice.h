@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 namespace platform {
 
@@ -38,8 +39,13 @@ public:
     // From `tick` on every call fails with EIO, as after unplugging.
     void scheduleDisappearance(qint64 tick);
     // Changes the lines at once, without waking a waiting thread: an edge
-    // that arrives while the watcher is busy elsewhere.
-    void applyLinesNow(qint64 tick, int lines);
+    // that arrives while the watcher is busy elsewhere. Uncounted, the
+    // interrupt counters stay as they were, as when a driver misses an edge.
+    void applyLinesNow(qint64 tick, int lines, bool counted = true);
+    // After the next wake-up of waitForChange the lines become `lines`
+    // between the counter read and the line read that follow it: a contact
+    // that moves again while the woken watcher looks.
+    void changeLinesWhileReading(qint64 tick, int lines);
 
     qint64 now() const;
     int lines() const;
@@ -62,6 +68,7 @@ private:
         qint64 tick = 0;
         int lines = 0;
         bool vanish = false;
+        bool counted = true;
     };
 
     qint64 clockNow() const;  // caller holds m_mutex
@@ -74,6 +81,8 @@ private:
     Clock m_clock;
     Capabilities m_capabilities;
     std::deque<Step> m_script;
+    std::optional<Step> m_whileReading;
+    bool m_woken = false;  // a wake-up since m_whileReading was set
     int m_lines = 0;
     ModemCounters m_counters;
     qint64 m_now = 0;

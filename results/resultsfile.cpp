@@ -1,5 +1,9 @@
 #include "results/resultsfile.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
 #include <cstring>
 
 namespace {
@@ -136,6 +140,48 @@ QString backupFileName(const QDate& date)
 WriteResult writeBackup(const QDir& folder, const QDate& date, const QVector<ClassResults>& classes)
 {
     return SaveResultsText(folder.filePath(backupFileName(date)), classes);
+}
+
+BackupResult DailyBackup::write(const QDate& date, const QVector<ClassResults>& classes)
+{
+    BackupResult result;
+    result.path = m_folder.filePath(backupFileName(date));
+    if (date != m_ownDay && QFileInfo(result.path).isFile()) {
+        // Overwriting it would lose every result of the earlier run. When it
+        // cannot be moved aside, this run writes nothing and tries again on
+        // the next ranking.
+        result.error = keepEarlierRun(result.path, date, result);
+        if (!result.error.isEmpty())
+            return result;
+    }
+    const WriteResult written = writeFileAtomically(result.path, resultsText(classes));
+    result.ok = written.ok;
+    result.error = written.error;
+    if (written.ok)
+        m_ownDay = date;
+    return result;
+}
+
+QString DailyBackup::keepEarlierRun(const QString& path, const QDate& date, BackupResult& result) const
+{
+    const QString stem = QFileInfo(backupFileName(date)).completeBaseName() + QLatin1Char('_');
+    const QRegularExpression numbered(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(stem) + QStringLiteral("([0-9]{1,9})\\.txt")));
+    int highest = 0;
+    const QStringList names = m_folder.entryList({stem + QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = numbered.match(name);
+        if (match.hasMatch())
+            highest = qMax(highest, match.captured(1).toInt());
+    }
+    // QFile::rename never replaces an existing file: a name taken meanwhile
+    // fails the keep instead of losing that file.
+    QFile file(path);
+    const QString kept = m_folder.filePath(stem + QString::number(highest + 1) + QStringLiteral(".txt"));
+    if (!file.rename(kept))
+        return file.errorString();
+    result.keptAs = kept;
+    return {};
 }
 
 QString DateStampName(const QDateTime& now)

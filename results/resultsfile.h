@@ -38,9 +38,35 @@ WriteResult SaveResultsText(const QString& fileName, const QVector<ClassResults>
 // "Sicherung_yyyy-mm-dd.txt": one backup per calendar day.
 QString backupFileName(const QDate& date);
 
-// Rewrites the day's backup in `folder` (the program's start folder). The
-// caller stays silent on failure; the result is there for tests and logs.
+// Rewrites the day's backup in `folder`, whatever file of that name is there;
+// the window goes through DailyBackup below.
 WriteResult writeBackup(const QDir& folder, const QDate& date, const QVector<ClassResults>& classes);
+
+// Where one run of the program keeps the day's backup. Its first write on a
+// day keeps a backup an earlier run left under that day's name (a crash, or
+// a restart the same day) as "Sicherung_yyyy-mm-dd_N.txt", N one above the
+// highest such number in the folder, so the numbers follow the runs; only
+// then does it write its own under the day's name.
+struct BackupResult {
+    bool ok = false;
+    QString path;    // the day's backup file
+    QString error;   // the system's reason when ok is false
+    QString keptAs;  // where an earlier run's backup went, if there was one
+};
+
+class DailyBackup {
+public:
+    DailyBackup() = default;
+    explicit DailyBackup(const QString& folder) : m_folder(folder) {}
+
+    BackupResult write(const QDate& date, const QVector<ClassResults>& classes);
+
+private:
+    QString keepEarlierRun(const QString& path, const QDate& date, BackupResult& result) const;
+
+    QDir m_folder;
+    QDate m_ownDay;  // the day whose file under the day's name this run wrote
+};
 
 // The proposed save name "yyyy-mm-dd_hh-mm" (24-hour clock).
 QString DateStampName(const QDateTime& now);

@@ -193,6 +193,11 @@ void LightBarrier::ComPortOpen()
     start.visible = true;
     stop.visible = lapEnabled();
     setPictures(start, stop);
+    // The barrier works again: a "verloren" left standing would be a lie.
+    if (m_lostShown) {
+        m_lostShown = false;
+        emit statusMessage(QString());
+    }
 }
 
 void LightBarrier::ComPortClose()
@@ -208,6 +213,7 @@ void LightBarrier::ComPortClose()
 void LightBarrier::ComPortLost(int port)
 {
     ComPortClose();
+    m_lostShown = true;
     emit statusMessage(lostText(port));
 }
 

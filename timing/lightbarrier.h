@@ -83,6 +83,7 @@ public:
     void ComPortOpen();
     void ComPortClose();
     // The port's worker ended on an error: hide the pictures and say so.
+    // The next open that succeeds takes the text back.
     void ComPortLost(int port);
 
     // Steps of the race clock.
@@ -130,6 +131,7 @@ private:
     BarrierPicture m_startPicture;
     BarrierPicture m_stopPicture;
     bool m_portOpen = false;
+    bool m_lostShown = false;  // the status bar says the barrier was lost
     std::optional<bool> m_lastDsr;  // unknown until the first event of an open port
     std::optional<qint64> m_lastAccepted;
     bool m_timerRunning = false;

@@ -241,4 +241,14 @@ TEST_F(ClassesWindow, ClassListThatIsAFolderIsIgnored)
     EXPECT_EQ(pages()->tabText(0), QStringLiteral("Klasse 1"));
 }
 
+TEST_F(ClassesWindow, ClosingWithANewNameTypedInTheBoxAddsAndAsksNothing)
+{
+    make();
+    typeClass(QStringLiteral("Gruppe N"));
+    // Tearing the window down takes the focus from the box; the window that
+    // would have to ask is gone by then.
+    window.reset();
+    EXPECT_TRUE(questions.isEmpty());
+}
+
 }  // namespace

@@ -9,6 +9,8 @@
 #include <QTableView>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QPlainTextEdit>
 #include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
@@ -139,11 +141,14 @@ TEST_F(Commands, DisabledItemsIgnoreTheirKeys)
 TEST_F(Commands, F3AndTheInfoButtonOpenTheInformationWindow)
 {
     QStringList seen;
+    QString about;
     auto closeInfo = [&] {
         QTimer::singleShot(0, [&] {
             QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
             QWidget* modal = QApplication::activeModalWidget();
             seen << modal->windowTitle();
+            if (auto* memo = modal->findChild<QPlainTextEdit*>(QStringLiteral("Memo1")))
+                about = memo->toPlainText();
             userKey(Qt::Key_Escape);
         });
     };
@@ -153,6 +158,8 @@ TEST_F(Commands, F3AndTheInfoButtonOpenTheInformationWindow)
     closeInfo();
     userClick(window->findChild<QToolButton*>(QStringLiteral("bInfo")));
     EXPECT_EQ(seen, (QStringList{QStringLiteral("Information"), QStringLiteral("Information")}));
+    // It tells where the backup really goes.
+    EXPECT_TRUE(about.contains(QDir::toNativeSeparators(window->backupDir()))) << about.toStdString();
 }
 
 TEST_F(Commands, HelpWithoutAHelpFileIsDisabledAndDoesNothing)

@@ -133,6 +133,11 @@ TEST_F(WindowLightBarrier, ALostDeviceClosesThePortAndSaysSo)
                               QStringLiteral("Lichtschranke an COM3 verloren"), 5000);
     EXPECT_FALSE(picture("ImageLSstart")->isVisible());
     EXPECT_FALSE(picture("ImageLSstop")->isVisible());
+
+    // The adapter is plugged in again and the port opened: the text goes.
+    ASSERT_TRUE(window->openPort(3));
+    EXPECT_EQ(window->statusBar()->findChild<QLabel*>(QStringLiteral("StatusPanel0"))->text(), QString());
+    EXPECT_TRUE(picture("ImageLSstart")->isVisible());
 }
 
 TEST_F(WindowLightBarrier, EndAndResetGiveBackTheStartBarrier)

@@ -12,6 +12,9 @@
 #include <QMenu>
 #include <QRadioButton>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 TColor textColour(QWidget* widget)
@@ -416,9 +419,36 @@ TEST_F(ResultsWindow, FailedSaveTellsTheOperatorAndKeepsTheOldFile)
     EXPECT_FALSE(QFile::exists(chosenFile));
 }
 
+class ResultsWindowRestarted : public ResultsWindowTest {
+protected:
+    // One run of the program that enters `number` and ranks.
+    void run(const char* number)
+    {
+        make();
+        typeInto(eLEN(), QStringLiteral("1000"));
+        fillTable({{QString::fromLatin1(number), "01:00,00"}});
+        child("bSTART")->setFocus();
+        key(Qt::Key_P, Qt::ControlModifier);
+        window.reset();
+    }
+};
+
+TEST_F(ResultsWindowRestarted, ARestartKeepsTheEarlierRunsBackupOfTheDay)
+{
+    run("111");  // then a crash, or an orderly end
+    run("222");
+    run("333");
+    const QString kept1 = QDir(backupDir()).filePath(QStringLiteral("Sicherung_2026-12-07_1.txt"));
+    const QString kept2 = QDir(backupDir()).filePath(QStringLiteral("Sicherung_2026-12-07_2.txt"));
+    EXPECT_TRUE(readFile(kept1).contains("111"));
+    EXPECT_TRUE(readFile(kept2).contains("222"));
+    EXPECT_TRUE(readFile(backupPath()).contains("333"));
+    EXPECT_FALSE(readFile(backupPath()).contains("222"));
+}
+
 class ResultsWindowUnwritableBackup : public ResultsWindowTest {};
 
-TEST_F(ResultsWindowUnwritableBackup, BackupFailureIsSilentAndRankingGoesOn)
+TEST_F(ResultsWindowUnwritableBackup, FailureIsShownInTheStatusBarUntilABackupSucceeds)
 {
     backupDirOption = dir.filePath(QStringLiteral("no-such-folder"));
     make();
@@ -428,8 +458,17 @@ TEST_F(ResultsWindowUnwritableBackup, BackupFailureIsSilentAndRankingGoesOn)
     child("bSTART")->setFocus();
     key(Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(column(0), (QStringList{"2.", "1."}));
-    EXPECT_TRUE(messages.isEmpty());
-    EXPECT_FALSE(QDir(backupDirOption).exists());
+    EXPECT_TRUE(messages.isEmpty()) << "no message box in the middle of a race";
+    const QString status = child<QLabel>("StatusPanel1")->text();
+    EXPECT_TRUE(status.contains(QDir::toNativeSeparators(QDir(backupDirOption).filePath(
+        QStringLiteral("Sicherung_2026-12-07.txt")))))
+        << status.toStdString();
+    EXPECT_TRUE(status.contains(QString::fromLocal8Bit(std::strerror(ENOENT)))) << status.toStdString();
+
+    ASSERT_TRUE(QDir().mkpath(backupDirOption));
+    key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(child<QLabel>("StatusPanel1")->text(), QString());
+    EXPECT_TRUE(QFile::exists(QDir(backupDirOption).filePath(QStringLiteral("Sicherung_2026-12-07.txt"))));
 }
 
 }  // namespace

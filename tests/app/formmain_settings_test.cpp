@@ -26,6 +26,7 @@ protected:
         };
         options.settingsBaseName = QStringLiteral("Pylonix");
         options.configRoot = config.path();
+        options.endReport = [this](const QString& text) { endReports << text; };
         return std::make_unique<TFormMain>(options);
     }
     platform::SettingsStore store(const QString& name = QStringLiteral("Pylonix"))
@@ -40,6 +41,7 @@ protected:
     FakeCounter counter;
     BeepLog beeps;
     QStringList questions;
+    QStringList endReports;
     bool answer = true;
 };
 
@@ -59,6 +61,19 @@ TEST_F(WindowSettings, FirstStartUsesDefaultsAndTheEndWritesAllValues)
     }
     EXPECT_EQ(written.readDword(QStringLiteral("Width")), 1206u);
     EXPECT_EQ(written.readDword(QStringLiteral("Acc")), 2u);
+    EXPECT_TRUE(endReports.isEmpty());
+}
+
+TEST_F(WindowSettings, SettingsThatCannotBeWrittenAreReportedAtTheEnd)
+{
+    // A file where the settings folder belongs: no folder can be made there.
+    QFile blocker(config.filePath(QStringLiteral("Kronwerk")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    make().reset();
+    ASSERT_EQ(endReports.size(), 1);
+    EXPECT_TRUE(endReports[0].startsWith(QStringLiteral("Einstellungen nicht gespeichert: ")));
+    EXPECT_TRUE(endReports[0].contains(QStringLiteral("Kronwerk"))) << endReports[0].toStdString();
 }
 
 TEST_F(WindowSettings, StoredValuesReachTheirHomes)

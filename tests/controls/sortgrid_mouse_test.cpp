@@ -8,6 +8,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 // A result-table-like grid on a form, so the drop-down list has a window to
@@ -17,8 +19,8 @@ class SortGridMouseTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        form.resize(420, 300);
-        grid = new TSortGrid(&form);
+        form->resize(420, 300);
+        grid = new TSortGrid(form.get());
         grid->setObjectName(QStringLiteral("SortGrid1"));
         grid->setGeometry(10, 30, 390, 250);
         grid->MessageHook = [](const QString&) {};
@@ -28,7 +30,7 @@ protected:
             grid->SetCells(c, 0, QStringLiteral("H%1").arg(c));
         for (int r = 1; r < grid->RowCount(); ++r)
             grid->SetCells(0, r, QString(QChar('a' + r - 1)));
-        ASSERT_TRUE(showActive(&form));
+        ASSERT_TRUE(showActive(form.get()));
         grid->setFocus();
         grid->SetModified(false);
     }
@@ -63,7 +65,12 @@ protected:
         return s;
     }
 
-    QWidget form;
+    // The form goes in TearDown: the grid commits an open drop-down list as
+    // it dies, into handlers that write to members of the derived fixtures,
+    // which are destroyed before a base member would be.
+    void TearDown() override { form.reset(); }
+
+    std::unique_ptr<QWidget> form = std::make_unique<QWidget>();
     TSortGrid* grid = nullptr;  // owned by the form
 };
 
@@ -118,7 +125,7 @@ TEST_F(DropDownTest, ClickOpensTheListUnderItsCellWithTheCellTextSelected)
 {
     open(2, 3);
     EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{2, 3}}));
-    EXPECT_EQ(list()->parentWidget(), &form) << "the list lives on the form, not inside the grid";
+    EXPECT_EQ(list()->parentWidget(), form.get()) << "the list lives on the form, not inside the grid";
     EXPECT_EQ(listTexts(), (QStringList{"Alpha", "Bravo", "Charlie"})) << "sorted as asked";
     ASSERT_NE(list()->currentItem(), nullptr);
     EXPECT_EQ(list()->currentItem()->text(), QStringLiteral("Bravo"));
@@ -251,8 +258,8 @@ TEST_F(DropDownTest, ListOpensAboveACellWithNoRoomBelow)
     const int row = grid->TopRow() + grid->VisibleRowCount() - 1;  // last fully visible row
     open(2, row);
     const QRect cell = grid->CellRect(2, row);
-    const QPoint cellTop = view()->mapTo(&form, cell.topLeft());
-    EXPECT_LE(list()->geometry().bottom(), form.height() - 1) << "the whole list is on the form";
+    const QPoint cellTop = view()->mapTo(form.get(), cell.topLeft());
+    EXPECT_LE(list()->geometry().bottom(), form->height() - 1) << "the whole list is on the form";
     EXPECT_EQ(list()->geometry().bottom() + 1, cellTop.y()) << "right above the cell";
     EXPECT_EQ(list()->x(), cellTop.x());
 }

@@ -1,12 +1,17 @@
 #include "platform/atomicwrite.h"
 
+#include "platform/isolatedcall.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -92,6 +97,29 @@ TEST(WriteFileAtomically, UnwritableTargetsReportAnError)
     result = writeFileAtomically(dir.filePath(QStringLiteral("missing/a.txt")), "x");
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.isEmpty());
+}
+
+// Without it the first write beyond `ulimit -f` ends the process before
+// the short write can be seen.
+TEST(IgnoreFileSizeSignal, AWriteBeyondTheLimitComesBackShortInsteadOfEndingTheProcess)
+{
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("big")));
+    const IsolatedResult result = runIsolated(
+        [&path] {
+            ignoreFileSizeSignal();
+            struct rlimit limit {};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 100;
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
+            const char bytes[1000] = {};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0 || fd < 0 || ::write(fd, bytes, sizeof bytes) != 100)
+                return false;
+            // The kernel signals only a write that starts at the limit.
+            return ::write(fd, bytes, sizeof bytes) == -1 && errno == EFBIG;
+        },
+        10000);
+    EXPECT_EQ(result, IsolatedResult::Succeeded);
 }
 
 }  // namespace

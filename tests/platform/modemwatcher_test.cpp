@@ -85,6 +85,42 @@ TEST_F(ModemWatcherTest, SeveralEdgesSinceTheLastLookAreAllReportedInOrder)
     EXPECT_EQ(m_changes[2].tick, 9 * kMs);
 }
 
+TEST_F(ModemWatcherTest, ALineThatMovesBetweenTheTwoReadsGivesEachEdgeOnce)
+{
+    // The beam is broken at 10 ms and clears at 11 ms, after the woken
+    // watcher has read the counters and before it reads the line.
+    m_device.scheduleLines(10 * kMs, TIOCM_DSR);
+    m_device.changeLinesWhileReading(11 * kMs, 0);
+    m_device.scheduleLines(30 * kMs, TIOCM_DSR);
+    auto w = watcher();
+    std::vector<std::pair<bool, qint64>> seen;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(next(w), 0);
+        for (const ModemChange& change : m_changes)
+            seen.emplace_back(change.on, change.tick);
+    }
+    const std::vector<std::pair<bool, qint64>> expected = {{true, 10 * kMs}, {false, 11 * kMs}, {true, 30 * kMs}};
+    EXPECT_EQ(seen, expected);
+}
+
+TEST_F(ModemWatcherTest, AnEdgeTheCountersMissedIsReportedAfterASecondLook)
+{
+    m_device.scheduleLines(10 * kMs, TIOCM_DSR);
+    auto w = watcher();
+    ASSERT_EQ(next(w), 0);
+    m_device.applyLinesNow(12 * kMs, 0, /*counted=*/false);
+    m_device.scheduleLines(20 * kMs, 0);  // time goes on, the line stays
+    m_device.scheduleLines(30 * kMs, TIOCM_DSR);
+    ASSERT_EQ(next(w), 0);
+    ASSERT_EQ(m_changes.size(), 1u);
+    EXPECT_FALSE(m_changes[0].on);
+    EXPECT_EQ(m_changes[0].tick, 12 * kMs) << "the tick of the look that first saw the line";
+    ASSERT_EQ(next(w), 0);
+    ASSERT_EQ(m_changes.size(), 1u);
+    EXPECT_TRUE(m_changes[0].on);
+    EXPECT_EQ(m_changes[0].tick, 30 * kMs);
+}
+
 TEST_F(ModemWatcherTest, OneWakeUpDispatchesRingThenCtsThenDsrThenCarrier)
 {
     auto w = watcher(TIOCM_RNG | TIOCM_CTS | TIOCM_DSR | TIOCM_CD);

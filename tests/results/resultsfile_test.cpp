@@ -158,6 +158,35 @@ TEST_F(BackupTest, WritesAndRewritesTheDaysFile)
                                       QStringLiteral("Sicherung_2026-12-08.txt")}));
 }
 
+TEST_F(BackupTest, TheFirstWriteOfARunKeepsAnEarlierRunsFileUnderTheNextNumber)
+{
+    // Two earlier runs of the day; a gap in the numbers stays a gap.
+    const auto put = [this](const char* name, const QByteArray& bytes) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    put("Sicherung_2026-12-07_2.txt", "run 1");
+    put("Sicherung_2026-12-07.txt", "run 2");
+    put("Sicherung_2026-12-06.txt", "yesterday");
+
+    DailyBackup backup(dir.path());
+    BackupResult result = backup.write(day, event.classes());
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(result.path, backupPath());
+    EXPECT_EQ(result.keptAs, dir.filePath(QStringLiteral("Sicherung_2026-12-07_3.txt")));
+    EXPECT_EQ(readAll(result.keptAs), QByteArray("run 2"));
+    EXPECT_EQ(readAll(backupPath()), expectedSmallEvent());
+
+    // Later writes of the same run rewrite its own file.
+    event.groupA.deleteRow(3);
+    result = backup.write(day, event.classes());
+    ASSERT_TRUE(result.ok);
+    EXPECT_TRUE(result.keptAs.isEmpty());
+    EXPECT_EQ(entries(), (QStringList{"Sicherung_2026-12-06.txt", "Sicherung_2026-12-07.txt",
+                                      "Sicherung_2026-12-07_2.txt", "Sicherung_2026-12-07_3.txt"}));
+}
+
 TEST_F(BackupTest, FailedWriteKeepsTheOldFile)
 {
     ASSERT_TRUE(writeBackup(QDir(dir.path()), day, event.classes()).ok);
