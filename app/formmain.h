@@ -2,6 +2,7 @@
 
 #include "app/beeper.h"
 #include "app/language.h"
+#include "app/mainwindowui.h"
 #include "app/settings.h"
 #include "controls/tcolor.h"
 #include "platform/counters.h"
@@ -76,7 +77,7 @@ class SettingsStore;
 
 // The program's main window: owner of the race clock, the time list, the
 // displays and the command map.
-class TFormMain : public QMainWindow {
+class TFormMain : public QMainWindow, private MainWindowUi {
     Q_OBJECT
 public:
     static constexpr int kRows = 100;
@@ -160,20 +161,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildWindow();
-    void buildTopBar(QWidget* parent);
-    void buildRightColumn(QWidget* parent);
-    void buildClockStrip(QWidget* parent);
-    void buildTimerPanel(QWidget* parent);
-    void buildButtonPanel(QWidget* parent);
-    void buildPages(QWidget* parent);
-    void buildCalendar();
-    void buildMenu();
-    void createRows();
     void lookUpSound();
+    void connectCommands();
     void readSettingsIntoHomes();
     void loadLogo();
-    void layOutLogoText();
 
     bool ask(const QString& question);
     void beep();
@@ -222,83 +213,11 @@ private:
     TColor m_lowerDim = rgbColor(64, 64, 64);
     TColor m_lowerBright = clYellow;
 
-    // Widgets (owned by Qt parents).
-    QWidget* m_central = nullptr;
-    QFrame* Panel1 = nullptr;
-    QToolButton* bHelp = nullptr;
-    QToolButton* bCFG = nullptr;
-    QToolButton* bInfo = nullptr;
-    QComboBox* cmb_Klasse = nullptr;
-    QToolButton* sbLoad = nullptr;
-    QLabel* PanelDate = nullptr;
-    std::array<QLabel*, 3> m_logoWords{};  // Label7, Label8, Label5
-    QFrame* Panel3 = nullptr;
-    QFrame* Panel4 = nullptr;
-    std::array<QLineEdit*, kStartNumberFields + 1> m_edits{};  // 1-based
-    QScrollArea* ScrollBox1 = nullptr;
-    QWidget* m_rowHost = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QFrame* PanelLeft = nullptr;
-    QFrame* PanelTimerOwner = nullptr;
-    QLabel* Logo = nullptr;
-    QLineEdit* eLEN = nullptr;
-    QFrame* PanelTimer = nullptr;
-    std::array<TDigit*, 8> m_upper{};  // Digit1 … Digit8
-    std::array<TDigit*, 8> m_lower{};  // Digit12, 13, 15, 16, 18, 19, 21, 22
-    QLabel* LabHour = nullptr;
-    QLabel* LabMin = nullptr;
-    QLabel* LabSec = nullptr;
-    QLabel* Lab_Hour = nullptr;
-    QLabel* Lab_Min = nullptr;
-    QLabel* Lab_sek = nullptr;
-    QLabel* Lab_100 = nullptr;
-    QLabel* LabHour2 = nullptr;
-    QLabel* LabMin2 = nullptr;
-    QLabel* LabSec2 = nullptr;
-    QFrame* Panel5 = nullptr;
-    QLabel* ImageLSstart = nullptr;
-    QLabel* ImageLSstop = nullptr;
-    QToolButton* sbCLS = nullptr;
-    QToolButton* sbSave = nullptr;
-    QToolButton* sbExcel = nullptr;
-    QToolButton* bABORT = nullptr;
-    QToolButton* sbPlatz = nullptr;
-    TBitBtnWithColor* bSTART = nullptr;
-    TBitBtnWithColor* bLAP = nullptr;
-    TBitBtnWithColor* bSTOP = nullptr;
-    TBitBtnWithColor* bEintragen = nullptr;
-    TBitBtnWithColor* bRESET = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QFrame* PanelCal = nullptr;
-    QLabel* Label15 = nullptr;
-    QToolButton* sbClosecal = nullptr;
-    QCalendarWidget* MonthCalendar1 = nullptr;
-
-    QMenu* MainMenu1 = nullptr;
-    QAction* mStart = nullptr;
-    QAction* mLAP = nullptr;
-    QAction* mAbort = nullptr;
-    QAction* mStop = nullptr;
-    QAction* Eintragen1 = nullptr;
-    QAction* mReset = nullptr;
-    QAction* Lock1 = nullptr;
-    QAction* Save1 = nullptr;
-    QAction* Open1 = nullptr;
-    QAction* New1 = nullptr;
-    QAction* mExcel = nullptr;
-    QAction* Platz1 = nullptr;
-    QAction* mHilfe = nullptr;
-    QAction* Hilfe1 = nullptr;
-    QAction* EinstellunGen1 = nullptr;
-    QAction* Info1 = nullptr;
-
     QTimer* TimerDate = nullptr;
     QTimer* m_clock = nullptr;
     QTimer* TimerLS = nullptr;
     QTimer* Timer1 = nullptr;
 
-    std::array<TFrame1*, kRows + 1> m_rows{};  // 1-based
     QHash<const QLabel*, TColor> m_labelColours;
 
     // ------------------------------------------------------------------
@@ -358,7 +277,6 @@ private:
     QVector<ClassResults> classResults(const QVector<ResultTable>& tables) const;
     void showClassPage(int page);
 
-    std::array<TSortGrid*, kClasses> m_grids{};
     ClassBook m_classBook;
     int m_shownClassPage = 0;
     bool m_switchingPage = false;
