@@ -282,7 +282,7 @@ void TSortGrid::ScrollToCell(int ACol, int ARow)
         if (ACol < LeftCol()) {
             SetLeftCol(ACol);
         } else {
-            while (ACol > LeftCol() + VisibleColCount() - 1 && LeftCol() < maxLeftCol())
+            while (ACol > LeftCol() + VisibleColCount() - 1 && LeftCol() < colAxis().lastFirst(viewWidth()))
                 SetLeftCol(LeftCol() + 1);
         }
     }
@@ -1107,10 +1107,10 @@ void TSortGrid::fillLastColumn()
         return;
     if (LeftCol() + VisibleColCount() != ColCount())
         return;
-    int used = fixedWidth();
+    int used = colAxis().fixedExtent();
     for (int c = LeftCol(); c < last; ++c)
-        used += colExtent(c);
-    const int w = viewport()->width() - used - GridLineWidth();
+        used += colAxis().extent(c);
+    const int w = viewWidth() - used - GridLineWidth();
     if (w > 0 && w != ColWidths(last))
         SetColWidths(last, w);
 }
