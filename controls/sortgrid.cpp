@@ -3,6 +3,7 @@
 #include "controls/gridglyphs.h"
 #include "controls/inplaceedit.h"
 #include "controls/sortcomparer.h"
+#include "controls/sortorder.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -35,11 +36,6 @@ bool isNavigationKey(int key)
 QChar asciiUpper(QChar c)
 {
     return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ? QChar(c.unicode() - 32) : c;
-}
-
-int sign(double d)
-{
-    return d < 0 ? -1 : (d > 0 ? 1 : 0);
 }
 }  // namespace
 
@@ -76,7 +72,6 @@ void TSortGrid::SortByColumn(int ACol)
         int lastColumn = -1;
         ~Finish()
         {
-            grid->m_sortedList.clear();
             grid->m_sorting = false;
             grid->SortOptions.SortCompare = nullptr;
             try {
@@ -97,158 +92,48 @@ void TSortGrid::SortByColumn(int ACol)
         return s;
     }();
 
-    // Key list: the sorted column first, then the secondary keys; entries
-    // that are not a column of this grid are skipped.
-    QStringList keyTexts = SortOptions.SecondaryIndex.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (QString& k : keyTexts)
-        k = k.trimmed();
-    keyTexts.removeOne(QString::number(ACol));
-    keyTexts.insert(0, QString::number(ACol));
-    std::vector<int> keys;
-    for (int i = 0; i < keyTexts.size(); ++i) {
-        bool ok = false;
-        const int c = keyTexts.at(i).toInt(&ok);
-        const bool valid = ok && c >= 0 && c < ColCount();
-        if (i == 0)
-            keys.push_back(valid ? c : -1);  // an unusable primary column sorts nothing
-        else if (valid)
-            keys.push_back(c);
+    // The texts of every key column are read once; the passes reorder them.
+    const int dataRows = std::max(RowCount() - 1, 0);
+    std::vector<TSortOrder::Key> keys;
+    for (const int c : TSortOrder::keyColumns(ACol, SortOptions.SecondaryIndex, ColCount())) {
+        TSortOrder::Key key{c, {}};
+        if (c >= 0) {
+            key.texts.reserve(dataRows);
+            for (int r = 1; r <= dataRows; ++r)
+                key.texts.append(Cells(c, r));
+        }
+        keys.push_back(std::move(key));
     }
-
-    const int dataRows = RowCount() - 1;
-    // order[j]: the original row shown at data row j + 1 after the passes so far.
-    std::vector<int> order(std::size_t(std::max(dataRows, 0)));
-    for (int j = 0; j < dataRows; ++j)
-        order[std::size_t(j)] = j + 1;
-    std::vector<int> writtenBack;
+    // The handler's answer of one pass is what it finds in the next.
     TSortStyle style = ssAutomatic;
+    const std::vector<int> order = TSortOrder::rows(
+        dataRows, keys, [&](int column, const QStringList& texts) -> const TSortOptions& {
+            finish.lastColumn = column;
+            if (OnGetSortStyle) {
+                OnGetSortStyle(this, column, style);
+                SortOptions.SortStyle = style;
+            } else if (SortOptions.SortStyle == ssAutomatic) {
+                SortOptions.SortStyle = TSortComparer::detectStyle(texts);
+            }
+            return SortOptions;
+        });
+    if (order.empty())
+        return;
 
-    for (int k = int(keys.size()) - 1; k >= 0; --k) {
-        const int c = keys[std::size_t(k)];
-        if (c < 0)
-            continue;
-        finish.lastColumn = c;
-        m_sortedList.clear();
-        m_sortedList.reserve(std::size_t(std::max(dataRows, 0)));
-        for (int j = 0; j < dataRows; ++j)
-            m_sortedList.push_back(TSortedListEntry{Cells(c, order[std::size_t(j)]), j + 1, &SortOptions});
-        if (OnGetSortStyle) {
-            OnGetSortStyle(this, c, style);
-            SortOptions.SortStyle = style;
-        } else if (SortOptions.SortStyle == ssAutomatic) {
-            QStringList texts;
-            texts.reserve(dataRows);
-            for (const TSortedListEntry& e : m_sortedList)
-                texts.append(e.Str);
-            SortOptions.SortStyle = TSortComparer::detectStyle(texts);
-        }
-        sortPass(m_sortedList, SortOptions.SortStyle);
-        std::vector<int> next(order.size());
-        for (std::size_t j = 0; j < m_sortedList.size(); ++j)
-            next[j] = order[std::size_t(m_sortedList[j].RowNum - 1)];
-        if (c == keys.front())
-            writtenBack = std::move(next);  // the primary pass writes the grid
-        else
-            order = std::move(next);        // a secondary pass reorders the copy only
+    std::vector<int> rows(order.size());
+    for (std::size_t j = 0; j < order.size(); ++j)
+        rows[j] = order[j] + 1;
+    permuteRows(1, rows);
+    // The selection travels with its rows.
+    std::vector<int> newSelection;
+    for (std::size_t j = 0; j < rows.size(); ++j)
+        if (std::binary_search(selectedBefore.begin(), selectedBefore.end(), rows[j]))
+            newSelection.push_back(int(j) + 1);
+    if (!newSelection.empty()) {
+        moveCurrent(Col(), newSelection.front(), true, false, false);
+        m_selectedRows = newSelection;
+        m_selectionOrder = newSelection;
     }
-
-    if (!writtenBack.empty()) {
-        permuteRows(1, writtenBack);
-        // The selection travels with its rows.
-        std::vector<int> newSelection;
-        for (std::size_t j = 0; j < writtenBack.size(); ++j)
-            if (std::binary_search(selectedBefore.begin(), selectedBefore.end(), writtenBack[j]))
-                newSelection.push_back(int(j) + 1);
-        if (!newSelection.empty()) {
-            moveCurrent(Col(), newSelection.front(), true, false, false);
-            m_selectedRows = newSelection;
-            m_selectionOrder = newSelection;
-        }
-    }
-}
-
-void TSortGrid::sortPass(TSortedList& entries, TSortStyle style)
-{
-    // Conversions are made once per entry rather than once per comparison.
-    struct Prepared {
-        double number = 0;
-        bool converted = false;
-    };
-    const bool caseSensitive = SortOptions.SortCaseSensitive;
-    std::vector<Prepared> prepared(entries.size());
-    const QLocale locale = TSortComparer::numberLocale();
-    for (TSortedListEntry& e : entries) {
-        if (!caseSensitive)
-            e.Str = TSortComparer::asciiLower(e.Str);
-        Prepared& p = prepared[std::size_t(e.RowNum - 1)];
-        std::optional<double> value;
-        if (style == ssNumeric)
-            value = TSortComparer::toNumber(e.Str, locale);
-        else if (style == ssDateTime)
-            value = TSortComparer::toDateTime(e.Str);
-        else if (style == ssTime) {
-            if (const auto t = TSortComparer::toTime(e.Str))
-                value = double(*t);
-        }
-        p.converted = value.has_value();
-        p.number = value.value_or(0);
-    }
-    const bool descending = SortOptions.SortDirection == sdDescending;
-    const TSortCompare custom = SortOptions.SortCompare;
-
-    auto compare = [&](const TSortedListEntry& a, const TSortedListEntry& b) {
-        const Prepared& pa = prepared[std::size_t(a.RowNum - 1)];
-        const Prepared& pb = prepared[std::size_t(b.RowNum - 1)];
-        int r = 0;
-        switch (style) {
-        case ssNumeric:
-        case ssDateTime:
-        case ssTime:
-            r = (pa.converted && pb.converted) ? sign(pa.number - pb.number)
-                                               : TSortComparer::compareText(a.Str, b.Str);
-            break;
-        case ssNumericExtended:
-            r = TSortComparer::compareNumericExtended(a.Str, b.Str);
-            break;
-        case ssCustom:
-            // Without a comparison the texts decide, rather than nothing at all.
-            r = custom ? custom(a.Str, b.Str) : TSortComparer::compareText(a.Str, b.Str);
-            break;
-        default:
-            r = TSortComparer::compareText(a.Str, b.Str);
-        }
-        if (r == 0)
-            return a.RowNum < b.RowNum ? -1 : (a.RowNum > b.RowNum ? 1 : 0);
-        return descending ? -r : r;
-    };
-
-    // Quicksort on the middle element; the position fallback makes every
-    // key distinct, so the outcome is stable. The bounds checks only matter
-    // for a custom comparison that is not consistent.
-    std::function<void(int, int)> quickSort = [&](int L, int R) {
-        int i = L;
-        do {
-            i = L;
-            int j = R;
-            const TSortedListEntry pivot = entries[std::size_t((L + R) / 2)];
-            do {
-                while (i < R && compare(entries[std::size_t(i)], pivot) < 0)
-                    ++i;
-                while (j > L && compare(entries[std::size_t(j)], pivot) > 0)
-                    --j;
-                if (i <= j) {
-                    std::swap(entries[std::size_t(i)], entries[std::size_t(j)]);
-                    ++i;
-                    --j;
-                }
-            } while (i <= j);
-            if (L < j)
-                quickSort(L, j);
-            L = i;
-        } while (i < R);
-    };
-    if (entries.size() > 1)
-        quickSort(0, int(entries.size()) - 1);
 }
 
 // ---------------------------------------------------------------------------
