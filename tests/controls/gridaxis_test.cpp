@@ -112,6 +112,14 @@ INSTANTIATE_TEST_SUITE_P(Positions, IndexAtTest,
                                            Case{119, 7}, Case{120, -1}),
                          caseName("pixel"));
 
+TEST(GridAxisTest, AnIndexStartingAtTheViewEdgeIsOutside)
+{
+    EXPECT_EQ(sampleAxis().position(8, 125), -1);
+    EXPECT_EQ(sampleAxis().position(8, 126), 125);
+    EXPECT_EQ(sampleAxis().lastVisible(125), 7);
+    EXPECT_EQ(sampleAxis().lastVisible(126), 8);
+}
+
 TEST(GridAxisTest, IndexAtIsMinusOneAfterTheLastIndex)
 {
     EXPECT_EQ(sampleAxis().indexAt(166, 1000), 9);
@@ -177,6 +185,11 @@ TEST(GridAxisTest, BorderAtFindsTheFarEdgeWithinTheTolerance)
     EXPECT_EQ(border(127), std::pair(7, 104));
     EXPECT_EQ(border(50).first, -1);   // between edges
     EXPECT_EQ(border(146).first, -1);  // the edge of index 8 is out of view
+    // A hidden index has no border of its own to drag.
+    GridAxis hiddenFirst(3, 0, 20);
+    hiddenFirst.setSize(0, -1);
+    EXPECT_EQ(hiddenFirst.borderAt(1, 3, View).index, -1);
+    EXPECT_EQ(hiddenFirst.borderAt(19, 3, View).index, 1);
 }
 
 TEST(GridAxisTest, MoveCarriesTheSizeAlong)
