@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/gridaxis.h"
 #include "controls/gridtypes.h"
 
 #include <QAbstractScrollArea>
@@ -23,30 +24,30 @@ public:
     ~TMyCustomGrid() override;
 
     // --- Size and layout -------------------------------------------------
-    int ColCount() const { return m_colCount; }
+    int ColCount() const { return m_cols.count(); }
     void SetColCount(int value);
-    int RowCount() const { return m_rowCount; }
+    int RowCount() const { return m_rows.count(); }
     void SetRowCount(int value);
-    int FixedCols() const { return m_fixedCols; }
+    int FixedCols() const { return m_cols.fixedCount(); }
     void SetFixedCols(int value);
-    int FixedRows() const { return m_fixedRows; }
+    int FixedRows() const { return m_rows.fixedCount(); }
     void SetFixedRows(int value);
-    int DefaultColWidth() const { return m_defaultColWidth; }
+    int DefaultColWidth() const { return m_cols.defaultSize(); }
     void SetDefaultColWidth(int value);
-    int DefaultRowHeight() const { return m_defaultRowHeight; }
+    int DefaultRowHeight() const { return m_rows.defaultSize(); }
     void SetDefaultRowHeight(int value);
-    int GridLineWidth() const { return m_gridLineWidth; }
+    int GridLineWidth() const { return m_cols.lineWidth(); }
     void SetGridLineWidth(int value);
     // Width −1 hides a column (no cell, no line).
-    int ColWidths(int col) const;
+    int ColWidths(int col) const { return m_cols.size(col); }
     void SetColWidths(int col, int width);
-    int RowHeights(int row) const;
+    int RowHeights(int row) const { return m_rows.size(row); }
     void SetRowHeights(int row, int height);
     bool TabStops(int col) const;
     void SetTabStops(int col, bool value);
     // True when the column or row extents differ from the defaults.
-    bool HasColWidths() const { return !m_colWidths.empty(); }
-    bool HasRowHeights() const { return !m_rowHeights.empty(); }
+    bool HasColWidths() const { return m_cols.hasSizes(); }
+    bool HasRowHeights() const { return m_rows.hasSizes(); }
 
     // --- Look --------------------------------------------------------------
     TColor FixedColor() const { return m_fixedColor; }
@@ -72,12 +73,12 @@ public:
     void SetCol(int value);
     int Row() const { return m_current.Y; }
     void SetRow(int value);
-    int LeftCol() const { return m_topLeft.X; }
+    int LeftCol() const { return m_cols.first(); }
     void SetLeftCol(int value);
-    int TopRow() const { return m_topLeft.Y; }
+    int TopRow() const { return m_rows.first(); }
     void SetTopRow(int value);
-    int VisibleColCount() const;
-    int VisibleRowCount() const;
+    int VisibleColCount() const { return m_cols.visibleCount(viewWidth()); }
+    int VisibleRowCount() const { return m_rows.visibleCount(viewHeight()); }
     TGridCoord Anchor() const { return m_anchor; }
     TGridRect Selection() const;
     void SetSelection(const TGridRect& value);
@@ -178,12 +179,11 @@ protected:
     void moveAnchor(int ACol, int ARow);
     void clampInView(int ACol, int ARow);
     void updateScrollBars();
-    int colExtent(int col) const;   // width including its line, 0 when hidden
-    int rowExtent(int row) const;
-    int maxTopRow() const;
-    int maxLeftCol() const;
-    int fixedWidth() const;
-    int fixedHeight() const;
+    // Geometry along the columns and the rows; the view lengths to go with them.
+    const GridAxis& colAxis() const { return m_cols; }
+    const GridAxis& rowAxis() const { return m_rows; }
+    int viewWidth() const { return viewport()->width(); }
+    int viewHeight() const { return viewport()->height(); }
     // The current cell and anchor pulled inside the grid, the view inside its limits.
     void clampState();
 
@@ -205,7 +205,8 @@ protected:
 private:
     void changeSize(int newColCount, int newRowCount);
     void adjustSize(int oldColCount, int oldRowCount);
-    void resizeExtents(std::vector<int>& extents, int count, int defaultValue);
+    void setCounts(int colCount, int rowCount);
+    void scrollTo(GridAxis& axis, int first, int view);
     void selectionMoved(const TGridRect& oldSelection);
     void invalidateRect(const TGridRect& rect);
     void drawBlock(int firstCol, int lastCol, int firstRow, int lastRow, const QRect& clip);
@@ -216,19 +217,14 @@ private:
     void onVerticalScroll(int value);
     void onHorizontalScroll(int value);
     void onScrollAction(int action);
-    int colLeft(int col) const;   // −1 when scrolled out
-    int rowTop(int row) const;
     bool calcSizingState(int X, int Y);
     int nextTabStop(int from, int step, int& row) const;
     void updateEditorGeometry();
 
-    int m_colCount = 5;
-    int m_rowCount = 5;
-    int m_fixedCols = 1;
-    int m_fixedRows = 1;
-    int m_defaultColWidth = 64;
-    int m_defaultRowHeight = 24;
-    int m_gridLineWidth = 1;
+    // Count, fixed count, default size, sizes and first scrolled-in index
+    // of the columns and of the rows.
+    GridAxis m_cols{5, 1, 64};
+    GridAxis m_rows{5, 1, 24};
     TColor m_fixedColor = clBtnFace;
     TColor m_color = clWindow;
     TColor m_fontColor = clWindowText;
@@ -237,13 +233,10 @@ private:
     TBorderStyle m_borderStyle = bsSingle;
     bool m_defaultDrawing = true;
 
-    std::vector<int> m_colWidths;    // empty: every column has the default
-    std::vector<int> m_rowHeights;
     std::vector<int> m_tabStops;     // empty: every column is a tab stop
 
     TGridCoord m_current{1, 1};
     TGridCoord m_anchor{1, 1};
-    TGridCoord m_topLeft{1, 1};
 
     TGridState m_gridState = gsNormal;
     int m_sizingIndex = -1;

@@ -1,47 +1,15 @@
 #include "controls/sortgrid.h"
 
-#include "controls/gridglyphs.h"
-#include "controls/inplaceedit.h"
+#include "controls/griderror.h"
 #include "controls/sortcomparer.h"
+#include "controls/sortorder.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QListWidget>
-#include <QMenu>
 #include <QMessageBox>
-#include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
-
-namespace {
-bool isNavigationKey(int key)
-{
-    switch (key) {
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        return true;
-    default:
-        return false;
-    }
-}
-
-QChar asciiUpper(QChar c)
-{
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ? QChar(c.unicode() - 32) : c;
-}
-
-int sign(double d)
-{
-    return d < 0 ? -1 : (d > 0 ? 1 : 0);
-}
-}  // namespace
 
 TSortGrid::TSortGrid(QWidget* parent) : TMyStringGrid(parent)
 {
@@ -76,7 +44,6 @@ void TSortGrid::SortByColumn(int ACol)
         int lastColumn = -1;
         ~Finish()
         {
-            grid->m_sortedList.clear();
             grid->m_sorting = false;
             grid->SortOptions.SortCompare = nullptr;
             try {
@@ -97,158 +64,48 @@ void TSortGrid::SortByColumn(int ACol)
         return s;
     }();
 
-    // Key list: the sorted column first, then the secondary keys; entries
-    // that are not a column of this grid are skipped.
-    QStringList keyTexts = SortOptions.SecondaryIndex.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (QString& k : keyTexts)
-        k = k.trimmed();
-    keyTexts.removeOne(QString::number(ACol));
-    keyTexts.insert(0, QString::number(ACol));
-    std::vector<int> keys;
-    for (int i = 0; i < keyTexts.size(); ++i) {
-        bool ok = false;
-        const int c = keyTexts.at(i).toInt(&ok);
-        const bool valid = ok && c >= 0 && c < ColCount();
-        if (i == 0)
-            keys.push_back(valid ? c : -1);  // an unusable primary column sorts nothing
-        else if (valid)
-            keys.push_back(c);
+    // The texts of every key column are read once; the passes reorder them.
+    const int dataRows = std::max(RowCount() - 1, 0);
+    std::vector<TSortOrder::Key> keys;
+    for (const int c : TSortOrder::keyColumns(ACol, SortOptions.SecondaryIndex, ColCount())) {
+        TSortOrder::Key key{c, {}};
+        if (c >= 0) {
+            key.texts.reserve(dataRows);
+            for (int r = 1; r <= dataRows; ++r)
+                key.texts.append(Cells(c, r));
+        }
+        keys.push_back(std::move(key));
     }
-
-    const int dataRows = RowCount() - 1;
-    // order[j]: the original row shown at data row j + 1 after the passes so far.
-    std::vector<int> order(std::size_t(std::max(dataRows, 0)));
-    for (int j = 0; j < dataRows; ++j)
-        order[std::size_t(j)] = j + 1;
-    std::vector<int> writtenBack;
+    // The handler's answer of one pass is what it finds in the next.
     TSortStyle style = ssAutomatic;
+    const std::vector<int> order = TSortOrder::rows(
+        dataRows, keys, [&](int column, const QStringList& texts) -> const TSortOptions& {
+            finish.lastColumn = column;
+            if (OnGetSortStyle) {
+                OnGetSortStyle(this, column, style);
+                SortOptions.SortStyle = style;
+            } else if (SortOptions.SortStyle == ssAutomatic) {
+                SortOptions.SortStyle = TSortComparer::detectStyle(texts);
+            }
+            return SortOptions;
+        });
+    if (order.empty())
+        return;
 
-    for (int k = int(keys.size()) - 1; k >= 0; --k) {
-        const int c = keys[std::size_t(k)];
-        if (c < 0)
-            continue;
-        finish.lastColumn = c;
-        m_sortedList.clear();
-        m_sortedList.reserve(std::size_t(std::max(dataRows, 0)));
-        for (int j = 0; j < dataRows; ++j)
-            m_sortedList.push_back(TSortedListEntry{Cells(c, order[std::size_t(j)]), j + 1, &SortOptions});
-        if (OnGetSortStyle) {
-            OnGetSortStyle(this, c, style);
-            SortOptions.SortStyle = style;
-        } else if (SortOptions.SortStyle == ssAutomatic) {
-            QStringList texts;
-            texts.reserve(dataRows);
-            for (const TSortedListEntry& e : m_sortedList)
-                texts.append(e.Str);
-            SortOptions.SortStyle = TSortComparer::detectStyle(texts);
-        }
-        sortPass(m_sortedList, SortOptions.SortStyle);
-        std::vector<int> next(order.size());
-        for (std::size_t j = 0; j < m_sortedList.size(); ++j)
-            next[j] = order[std::size_t(m_sortedList[j].RowNum - 1)];
-        if (c == keys.front())
-            writtenBack = std::move(next);  // the primary pass writes the grid
-        else
-            order = std::move(next);        // a secondary pass reorders the copy only
+    std::vector<int> rows(order.size());
+    for (std::size_t j = 0; j < order.size(); ++j)
+        rows[j] = order[j] + 1;
+    permuteRows(1, rows);
+    // The selection travels with its rows.
+    std::vector<int> newSelection;
+    for (std::size_t j = 0; j < rows.size(); ++j)
+        if (std::binary_search(selectedBefore.begin(), selectedBefore.end(), rows[j]))
+            newSelection.push_back(int(j) + 1);
+    if (!newSelection.empty()) {
+        moveCurrent(Col(), newSelection.front(), true, false, false);
+        m_selectedRows = newSelection;
+        m_selectionOrder = newSelection;
     }
-
-    if (!writtenBack.empty()) {
-        permuteRows(1, writtenBack);
-        // The selection travels with its rows.
-        std::vector<int> newSelection;
-        for (std::size_t j = 0; j < writtenBack.size(); ++j)
-            if (std::binary_search(selectedBefore.begin(), selectedBefore.end(), writtenBack[j]))
-                newSelection.push_back(int(j) + 1);
-        if (!newSelection.empty()) {
-            moveCurrent(Col(), newSelection.front(), true, false, false);
-            m_selectedRows = newSelection;
-            m_selectionOrder = newSelection;
-        }
-    }
-}
-
-void TSortGrid::sortPass(TSortedList& entries, TSortStyle style)
-{
-    // Conversions are made once per entry rather than once per comparison.
-    struct Prepared {
-        double number = 0;
-        bool converted = false;
-    };
-    const bool caseSensitive = SortOptions.SortCaseSensitive;
-    std::vector<Prepared> prepared(entries.size());
-    const QLocale locale = TSortComparer::numberLocale();
-    for (TSortedListEntry& e : entries) {
-        if (!caseSensitive)
-            e.Str = TSortComparer::asciiLower(e.Str);
-        Prepared& p = prepared[std::size_t(e.RowNum - 1)];
-        std::optional<double> value;
-        if (style == ssNumeric)
-            value = TSortComparer::toNumber(e.Str, locale);
-        else if (style == ssDateTime)
-            value = TSortComparer::toDateTime(e.Str);
-        else if (style == ssTime) {
-            if (const auto t = TSortComparer::toTime(e.Str))
-                value = double(*t);
-        }
-        p.converted = value.has_value();
-        p.number = value.value_or(0);
-    }
-    const bool descending = SortOptions.SortDirection == sdDescending;
-    const TSortCompare custom = SortOptions.SortCompare;
-
-    auto compare = [&](const TSortedListEntry& a, const TSortedListEntry& b) {
-        const Prepared& pa = prepared[std::size_t(a.RowNum - 1)];
-        const Prepared& pb = prepared[std::size_t(b.RowNum - 1)];
-        int r = 0;
-        switch (style) {
-        case ssNumeric:
-        case ssDateTime:
-        case ssTime:
-            r = (pa.converted && pb.converted) ? sign(pa.number - pb.number)
-                                               : TSortComparer::compareText(a.Str, b.Str);
-            break;
-        case ssNumericExtended:
-            r = TSortComparer::compareNumericExtended(a.Str, b.Str);
-            break;
-        case ssCustom:
-            // Without a comparison the texts decide, rather than nothing at all.
-            r = custom ? custom(a.Str, b.Str) : TSortComparer::compareText(a.Str, b.Str);
-            break;
-        default:
-            r = TSortComparer::compareText(a.Str, b.Str);
-        }
-        if (r == 0)
-            return a.RowNum < b.RowNum ? -1 : (a.RowNum > b.RowNum ? 1 : 0);
-        return descending ? -r : r;
-    };
-
-    // Quicksort on the middle element; the position fallback makes every
-    // key distinct, so the outcome is stable. The bounds checks only matter
-    // for a custom comparison that is not consistent.
-    std::function<void(int, int)> quickSort = [&](int L, int R) {
-        int i = L;
-        do {
-            i = L;
-            int j = R;
-            const TSortedListEntry pivot = entries[std::size_t((L + R) / 2)];
-            do {
-                while (i < R && compare(entries[std::size_t(i)], pivot) < 0)
-                    ++i;
-                while (j > L && compare(entries[std::size_t(j)], pivot) > 0)
-                    --j;
-                if (i <= j) {
-                    std::swap(entries[std::size_t(i)], entries[std::size_t(j)]);
-                    ++i;
-                    --j;
-                }
-            } while (i <= j);
-            if (L < j)
-                quickSort(L, j);
-            L = i;
-        } while (i < R);
-    };
-    if (entries.size() > 1)
-        quickSort(0, int(entries.size()) - 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -282,7 +139,7 @@ void TSortGrid::ScrollToCell(int ACol, int ARow)
         if (ACol < LeftCol()) {
             SetLeftCol(ACol);
         } else {
-            while (ACol > LeftCol() + VisibleColCount() - 1 && LeftCol() < maxLeftCol())
+            while (ACol > LeftCol() + VisibleColCount() - 1 && LeftCol() < colAxis().lastFirst(viewWidth()))
                 SetLeftCol(LeftCol() + 1);
         }
     }
@@ -509,129 +366,6 @@ void TSortGrid::AutoSizeColumn(int ACol, bool Force)
 }
 
 // ---------------------------------------------------------------------------
-// Drawing
-
-QString TSortGrid::shortenHeaderText(const QString& text, int width, const QFontMetrics& metrics)
-{
-    QString s = text;
-    if (width < metrics.horizontalAdvance(s) && s.size() > 1) {
-        s.replace(s.size() - 2, 2, QStringLiteral(".."));
-        while (width < metrics.horizontalAdvance(s) && s.size() > 3) {
-            s.chop(1);
-            s[s.size() - 2] = QLatin1Char('.');
-        }
-    }
-    return s;
-}
-
-void TSortGrid::DrawCell(int ACol, int ARow, const QRect& ARect, TGridDrawState AState)
-{
-    QPainter& p = Canvas();
-    const int left = ARect.left();
-    const int top = ARect.top();
-    const int right = ARect.left() + ARect.width();    // exclusive edges
-    const int bottom = ARect.top() + ARect.height();
-
-    if (ARow >= 1 && (NowUpdating() || m_hideRows)) {
-        // Blank band across the whole control: no stale text shows while frozen or hidden.
-        p.fillRect(QRect(left, top, right + width() + 1 - left, bottom + 1 - top),
-                   gridColor(CanvasBrush().Color));
-        return;
-    }
-
-    TFormatOptions f = defaultFormat();
-    f.Brush = CanvasBrush();
-    f.Font = CanvasFont();
-    bool checkBox = false, comboBox = false, ellipsis = false;
-    if (OnGetCellFormat)
-        OnGetCellFormat(this, ACol, ARow, AState, f, checkBox, comboBox, ellipsis);
-    if (checkBox)
-        f.HideText = true;
-    const TGridRect sel = Selection();
-    if (((Options() & goRangeSelect) && ARow >= sel.Top && ARow <= sel.Bottom)
-        || (m_multiSelect && isSelected(ARow) && !(Options() & goEditing))) {
-        f.Font.Color = clHighlightText;
-        f.Brush.Color = clHighlight;
-    }
-    CanvasFont() = f.Font;
-    CanvasBrush() = f.Brush;
-    const QFontMetrics fm(f.Font);
-
-    const bool sortedColumn = ACol == SortOptions.SortCol && SortOptions.CanSort;
-    QString text = Cells(ACol, ARow);
-    if (ARow == 0)
-        text = shortenHeaderText(text, ColWidths(ACol) - (sortedColumn ? 12 : 1), fm);
-
-    const int textWidth = fm.horizontalAdvance(text);
-    const int textHeight = fm.height();
-    int dx = 2;
-    if (f.AlignmentHorz == taRightJustify)
-        dx = (right - left) - textWidth - 2;
-    else if (f.AlignmentHorz == taCenter)
-        dx = (right - left - textWidth) / 2;
-    int dy = 2;
-    if (f.AlignmentVert == taBottomJustify)
-        dy = (bottom - top) - textHeight - 3;
-    else if (f.AlignmentVert == taMiddle)
-        dy = (bottom - top - textHeight) / 2;
-    if (sortedColumn && ARow == 0)
-        dx += 10;
-
-    p.save();
-    p.setClipRect(ARect);
-    p.fillRect(ARect, gridColor(f.Brush.Color));
-    if (!f.HideText && !text.isEmpty()) {
-        p.setFont(f.Font);
-        p.setPen(gridColor(f.Font.Color));
-        p.drawText(left + dx, top + dy + fm.ascent(), text);
-    }
-    if (sortedColumn && ARow == 0) {
-        // The arrow sits at the header's left edge, its top at mid-height − 4.
-        const int w = (right - left) <= 10 ? (right - left - 3) : 8;
-        const int y = RowHeights(0) / 2 - 4;
-        if (w > 0) {
-            const QImage& glyph = SortOptions.SortDirection == sdAscending ? TGridGlyphs::arrowUp()
-                                                                          : TGridGlyphs::arrowDown();
-            p.drawImage(QRect(left + 3, y, w, 7), glyph, QRect(0, 0, w, 7));
-        }
-    }
-    if (checkBox) {
-        const int m = (right - left) <= 10 ? (right - left - 1) : 10;
-        const int boxTop = RowHeights(ARow) / 2 + top - 5;
-        const int boxLeft = left + (right - left - m) / 2;
-        const QString t = Cells(ACol, ARow);
-        const bool on = t == QLatin1String("true") || t == QLatin1String("1");
-        if (m > 0)
-            p.drawImage(QRect(boxLeft, boxTop, m, 10),
-                        on ? TGridGlyphs::checked() : TGridGlyphs::unchecked(), QRect(0, 0, m, 10));
-    }
-    const bool editing = editorActive();
-    if (comboBox && ARow == Row() && (ACol == Col() || editing)) {
-        const int w = std::min(right - left, 16);
-        p.drawImage(QRect(right - w, top, w, bottom - top), TGridGlyphs::comboBox(), QRect(0, 0, w, 16));
-    }
-    if (ellipsis && ARow == Row() && ACol != Col()) {
-        const int w = std::min(right - left, 16);
-        p.drawImage(QRect(right - w, top, w, bottom - top), TGridGlyphs::ellipsis(), QRect(0, 0, w, 16));
-    }
-    if (f.Bevel != cbNone && ACol >= 0 && ARow >= 1) {
-        // Each edge as a line whose end point is left out.
-        const QColor shadow = gridColor(f.ShadowColor);
-        const QColor light = gridColor(f.HighlightColor);
-        if (Options() & goFixedVertLine)
-            p.fillRect(QRect(right - 1, top, 1, bottom - top), shadow);
-        if (Options() & goFixedHorzLine)
-            p.fillRect(QRect(left, bottom - 1, right - left, 1), shadow);
-        if (Options() & goFixedVertLine)
-            p.fillRect(QRect(left, top, 1, bottom - top), light);
-        if (Options() & goFixedHorzLine)
-            p.fillRect(QRect(left, top, right - left, 1), light);
-    }
-    p.restore();
-    TMyCustomDrawGrid::DrawCell(ACol, ARow, ARect, AState);
-}
-
-// ---------------------------------------------------------------------------
 // Selection
 
 bool TSortGrid::isSelected(int ARow) const
@@ -699,275 +433,6 @@ bool TSortGrid::SelectCell(int ACol, int ARow)
     InvalidateRow(Row());
     InvalidateRow(ARow);
     return ok;
-}
-
-// ---------------------------------------------------------------------------
-// Keyboard
-
-void TSortGrid::KeyDown(int Key, Qt::KeyboardModifiers Shift)
-{
-    const bool editing = editorActive();
-    if (m_multiSelect && !editing) {
-        m_follow = false;
-        if (Key == Qt::Key_Shift) {
-            SetOptions(Options() | goRangeSelect);
-            clearSelection();
-        } else if ((Shift & Qt::ShiftModifier) && !m_selectionOrder.empty()
-                   && m_selectionOrder.front() != Row() && m_selectionOrder.front() < RowCount()) {
-            // The range grows from the row where the selection began.
-            moveCurrent(Col(), m_selectionOrder.front(), false, false, false);
-        }
-        if (isNavigationKey(Key))
-            m_follow = true;
-    }
-    if (m_extendedKeys && !editing) {
-        const bool ctrl = Shift & Qt::ControlModifier;
-        const bool shift = Shift & Qt::ShiftModifier;
-        if (ctrl && !shift && Key == Qt::Key_Insert) {
-            InsertRow(Row());
-            return;
-        }
-        if (ctrl && !shift && Key == Qt::Key_Delete) {
-            if (RowCount() > 2)
-                DeleteRow(Row());
-            return;
-        }
-        if (ctrl && shift && Key == Qt::Key_Insert) {
-            InsertColumn(Col());
-            return;
-        }
-        if (ctrl && shift && Key == Qt::Key_Delete) {
-            if (ColCount() > 1)
-                DeleteColumn(Col());
-            return;
-        }
-    }
-    TMyStringGrid::KeyDown(Key, Shift);
-}
-
-void TSortGrid::KeyPress(QChar& Key)
-{
-    if (Key == QLatin1Char('\r'))
-        validateCell();
-    if (!editorActive() && Key.isPrint()) {
-        Key = asciiUpper(Key);
-        const int c = SortOptions.SortCol;
-        if (c >= 0 && c < ColCount()) {
-            auto matches = [&](int r) {
-                const QString t = Cells(c, r);
-                return !t.isEmpty() && t.at(0).toUpper() == Key.toUpper();
-            };
-            int found = -1;
-            for (int r = Row() + 1; r < RowCount() && found < 0; ++r)
-                if (matches(r))
-                    found = r;
-            for (int r = 1; r <= Row() && r < RowCount() && found < 0; ++r)
-                if (matches(r))
-                    found = r;
-            if (found > 0)
-                GoToCell(c, found, true);
-        }
-    }
-    TMyStringGrid::KeyPress(Key);
-}
-
-void TSortGrid::KeyUp(int Key, Qt::KeyboardModifiers Shift)
-{
-    if (Key == Qt::Key_Space && !editorActive()) {
-        const CellKind kind = cellKind(Col(), Row());
-        if (kind.comboBox) {
-            if (!openDropDown(Col(), Row()))
-                hideDropDown();
-        } else if (kind.checkBox) {
-            SetChecked(Col(), Row(), !GetChecked(Col(), Row()));
-        } else if (kind.ellipsis && OnSetEllipsis) {
-            OnSetEllipsis(this, Col(), Row());
-        }
-    }
-    if (m_multiSelect && !editorActive()) {
-        m_follow = true;
-        const bool shiftReleased = Key == Qt::Key_Shift && m_selectedRows.empty();
-        const bool navigated = isNavigationKey(Key) && !(Shift & Qt::ShiftModifier);
-        if (shiftReleased || navigated) {
-            selectRectangleRows();
-            if (navigated)
-                SetOptions(Options() & ~TGridOptions(goRangeSelect));
-            if (OnRowSelected)
-                OnRowSelected(this);
-        }
-    }
-    TMyStringGrid::KeyUp(Key, Shift);
-}
-
-// ---------------------------------------------------------------------------
-// Mouse
-
-bool TSortGrid::onHeaderBorder(int X, int Y) const
-{
-    const TGridCoord cell = MouseToCell(X, Y);
-    if (cell.Y != 0 || cell.X < 0)
-        return false;
-    const QRect r = CellRect(cell.X, 0);
-    if (r.isEmpty())
-        return false;
-    const int right = r.left() + r.width();
-    return std::abs(X - r.left()) <= 5 || std::abs(X - right) <= 5;
-}
-
-void TSortGrid::MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, bool DoubleClick, int X,
-                          int Y)
-{
-    hideDropDown();
-    if (m_entered)
-        validateCell();
-    TGridCoord cell = MouseToCell(X, Y);
-    if (cell.Y == -1)
-        cell.Y = RowCount() - 1;
-    m_downCell = cell;
-    const int r = cell.Y;
-    const bool plain = !(Shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
-    if (m_multiSelect && r > 0 && Button == Qt::LeftButton && plain && !DoubleClick && !isSelected(r)
-        && !editorActive()) {
-        SetOptions(Options() & ~TGridOptions(goRangeSelect));
-        moveCurrent(Col(), r, true, true, false);
-        selectOnly(r);
-        if (OnRowSelected)
-            OnRowSelected(this);
-    }
-    if (r > 0 && isSelected(r))
-        m_dragStart = QPoint(X, Y);
-    const bool baseRuns = !m_multiSelect
-                          || ((Options() & goRangeSelect)
-                              && (Shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
-                                     == Qt::ShiftModifier
-                              && Button == Qt::LeftButton)
-                          || editorActive() || r == 0;
-    if (baseRuns)
-        TMyStringGrid::MouseDown(Button, Shift, DoubleClick, X, Y);
-
-    if (DoubleClick && Button == Qt::LeftButton && cell.Y == 0 && cell.X >= 0) {
-        // Double-click on a header border sizes the column left of that border.
-        const QRect rc = CellRect(cell.X, 0);
-        if (!rc.isEmpty() && std::abs(X - (rc.left() + rc.width())) <= 3) {
-            AutoSizeColumn(cell.X, true);
-        } else {
-            for (int c = cell.X - 1; c >= 0; --c) {
-                const QRect lc = CellRect(c, 0);
-                if (lc.isEmpty())
-                    continue;  // hidden column: look further left
-                if (std::abs(X - (lc.left() + lc.width())) <= 3)
-                    AutoSizeColumn(c, true);
-                break;
-            }
-        }
-    }
-    // The base raised the double-click event when it ran; once is enough.
-    if (DoubleClick && Button == Qt::LeftButton && !baseRuns && OnDblClick)
-        OnDblClick(this);
-}
-
-void TSortGrid::MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, int X, int Y)
-{
-    if (m_dragStart.x() >= 0 && Buttons == Qt::LeftButton) {
-        if (std::abs(X - m_dragStart.x()) > 10 || std::abs(Y - m_dragStart.y()) > 10) {
-            m_dragStart = QPoint(-1, -1);
-            m_dragging = true;
-            if (OnStartDrag)
-                OnStartDrag(this);
-            m_dragging = false;
-        }
-    }
-    TMyStringGrid::MouseMove(Buttons, Shift, X, Y);
-}
-
-void TSortGrid::cellClicked(int ACol, int ARow, int X)
-{
-    const CellKind kind = cellKind(ACol, ARow);
-    if (kind.checkBox) {
-        SetChecked(ACol, ARow, !GetChecked(ACol, ARow));
-    } else if (kind.comboBox) {
-        if (!openDropDown(ACol, ARow))
-            hideDropDown();
-    } else if (kind.ellipsis && OnSetEllipsis) {
-        const QRect r = CellRect(ACol, ARow);
-        const int right = r.left() + r.width();
-        if (X >= right - 16 && X <= right)
-            OnSetEllipsis(this, ACol, ARow);
-    }
-}
-
-void TSortGrid::headerClick(Qt::MouseButton Button, int ACol)
-{
-    if (Button == Qt::RightButton)
-        SortOptions.SortDirection = sdDescending;
-    else if (SortOptions.SortDirection == sdAscending && SortOptions.SortCol == ACol)
-        SortOptions.SortDirection = sdDescending;
-    else
-        SortOptions.SortDirection = sdAscending;
-    SortByColumn(ACol);
-    InvalidateRow(0);
-}
-
-void TSortGrid::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
-{
-    if (m_dragging)
-        return;
-    m_dragStart = QPoint(-1, -1);
-    if (focusPolicy() != Qt::NoFocus)
-        setFocus(Qt::MouseFocusReason);
-    TMyStringGrid::MouseUp(Button, Shift, X, Y);
-    TGridCoord cell = MouseToCell(X, Y);
-    const int rawRow = cell.Y;
-    if (cell.Y == -1)
-        cell.Y = RowCount() - 1;
-    const int c = cell.X;
-    const int r = cell.Y;
-
-    if (Button == Qt::RightButton && rawRow != 0 && m_popupMenu) {
-        m_popupMenu->setProperty("PopupComponent", QVariant::fromValue<QObject*>(this));
-        m_popupMenu->popup(QCursor::pos());
-    }
-    if (cell == m_downCell && r > 0 && c >= 0)
-        cellClicked(c, r, X);
-    if (rawRow == 0) {
-        if (c >= 0 && c == m_downCell.X && m_downCell.Y == 0 && !onHeaderBorder(X, Y))
-            headerClick(Button, c);
-        return;
-    }
-    if (m_downCell.Y != 0 && m_multiSelect && !editorActive() && Button == Qt::LeftButton && r > 0) {
-        if (Shift & Qt::ControlModifier) {
-            if (!isSelected(r)) {
-                addSelected(r);
-                moveCurrent(Col(), r, true, false, false);
-            } else if (m_selectedRows.size() > 1) {
-                removeSelected(r);
-                moveCurrent(Col(), m_selectionOrder.back(), true, false, false);
-            }
-            SetOptions(Options() & ~TGridOptions(goRangeSelect));
-        } else if (Shift & Qt::ShiftModifier) {
-            selectRectangleRows();
-        } else {
-            SetOptions(Options() & ~TGridOptions(goRangeSelect));
-            moveCurrent(Col(), r, true, false, false);
-            selectOnly(r);
-        }
-        if (OnRowSelected)
-            OnRowSelected(this);
-    }
-}
-
-bool TSortGrid::DoMouseWheelDown()
-{
-    TMyStringGrid::DoMouseWheelDown();
-    ScrollToCell(Col(), TopRow() + 2);
-    return true;
-}
-
-bool TSortGrid::DoMouseWheelUp()
-{
-    TMyStringGrid::DoMouseWheelUp();
-    ScrollToCell(Col(), TopRow() - 2);
-    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -1107,10 +572,10 @@ void TSortGrid::fillLastColumn()
         return;
     if (LeftCol() + VisibleColCount() != ColCount())
         return;
-    int used = fixedWidth();
+    int used = colAxis().fixedExtent();
     for (int c = LeftCol(); c < last; ++c)
-        used += colExtent(c);
-    const int w = viewport()->width() - used - GridLineWidth();
+        used += colAxis().extent(c);
+    const int w = viewWidth() - used - GridLineWidth();
     if (w > 0 && w != ColWidths(last))
         SetColWidths(last, w);
 }
@@ -1246,112 +711,4 @@ void TSortGrid::SetFiltered(bool value)
     if (opened || NowUpdating())
         EndUpdate();
     m_modified = savedModified;
-}
-
-// ---------------------------------------------------------------------------
-// Drop-down list
-
-bool TSortGrid::openDropDown(int ACol, int ARow)
-{
-    if (!cellKind(ACol, ARow).comboBox || !OnGetComboBox)
-        return false;
-    QStringList lines;
-    int w = 0, h = 0;
-    bool sorted = true;
-    OnGetComboBox(this, ACol, ARow, lines, w, h, sorted);
-    if (lines.isEmpty())
-        return false;
-    QWidget* host = window();
-    m_dropDown->setParent(host);
-    m_dropDown->setFont(font());
-    m_dropDown->clear();
-    m_dropDown->setSortingEnabled(sorted);
-    m_dropDown->addItems(lines);
-    const QString text = Cells(ACol, ARow);
-    const auto matches = m_dropDown->findItems(text, Qt::MatchExactly);
-    m_dropDown->setCurrentItem(matches.isEmpty() ? m_dropDown->item(0) : matches.first());
-    const QRect cell = CellRect(ACol, ARow);
-    const int width = w > 0 ? w : cell.width() + 1;
-    int height = m_dropDown->height();
-    if (h == 0 && lines.size() < 20)
-        height = int(lines.size()) * std::max(m_dropDown->sizeHintForRow(0), 1) + 5;
-    else if (h > 0)
-        height = h;
-    // Placed under the cell, so the choice visibly belongs to it; above it
-    // when the form ends first, or its last lines could not be reached.
-    QPoint origin = viewport()->mapTo(host, QPoint(cell.left(), cell.top() + cell.height()));
-    const int topAbove = viewport()->mapTo(host, cell.topLeft()).y() - height;
-    if (origin.y() + height > host->height() && topAbove >= 0)
-        origin.setY(topAbove);
-    m_dropDown->setGeometry(origin.x(), origin.y(), width, height);
-    m_dropCell = TGridCoord{ACol, ARow};
-    m_dropDown->show();
-    m_dropDown->raise();
-    m_dropDown->setFocus();
-    return true;
-}
-
-void TSortGrid::hideDropDown()
-{
-    if (m_dropDown->isVisible() || !m_dropDown->isHidden())
-        m_dropDown->hide();
-}
-
-void TSortGrid::commitDropDown()
-{
-    if (m_dropDown->isHidden() || m_dropCell.X < 0)
-        return;
-    const TGridCoord cell = m_dropCell;
-    m_dropCell = TGridCoord{-1, -1};
-    const QListWidgetItem* item = m_dropDown->currentItem();
-    const QString line = item ? item->text() : QString();
-    if (item)
-        SetCells(cell.X, cell.Y, line);
-    m_dropDown->hide();
-    InvalidateCol(cell.X);
-    setFocus();
-    if (item && OnSetComboBox)
-        OnSetComboBox(this, cell.X, cell.Y, line);
-}
-
-void TSortGrid::cancelDropDown()
-{
-    if (m_dropDown->isHidden())
-        return;
-    // Disarmed before hiding: the focus leaving the list must not commit.
-    m_dropCell = TGridCoord{-1, -1};
-    m_dropDown->hide();
-    setFocus();
-}
-
-bool TSortGrid::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_dropDown || watched == m_dropDown->viewport()) {
-        switch (event->type()) {
-        case QEvent::MouseButtonRelease:
-            commitDropDown();
-            return true;
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-                cancelDropDown();
-                return true;
-            }
-            break;
-        case QEvent::KeyRelease: {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
-                commitDropDown();
-                return true;
-            }
-            break;
-        }
-        case QEvent::FocusOut:
-            if (watched == m_dropDown)
-                commitDropDown();
-            break;
-        default:
-            break;
-        }
-    }
-    return TMyStringGrid::eventFilter(watched, event);
 }

@@ -163,7 +163,6 @@ private:
     TFormatOptions defaultFormat() const;
     CellKind cellKind(int ACol, int ARow);
     TGridFont cellFont(int ACol, int ARow);
-    void sortPass(TSortedList& entries, TSortStyle style);
     bool onHeaderBorder(int X, int Y) const;
     void headerClick(Qt::MouseButton Button, int ACol);
     void selectOnly(int ARow);
@@ -207,7 +206,6 @@ private:
     bool m_follow = true;
     bool m_sorting = false;
     bool m_savedUpdateOnSizeChange = false;
-    TSortedList m_sortedList;
 
     // The cell remembered for validation.
     int m_valCol = -1;
