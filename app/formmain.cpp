@@ -5,6 +5,7 @@
 #include "app/frame1.h"
 #include "app/htmlhelp.h"
 #include "app/jpegimage.h"
+#include "app/resultpages.h"
 #include "controls/bitbtnwithcolor.h"
 #include "controls/tag.h"
 #include "platform/settingsstore.h"
@@ -84,8 +85,8 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     m_beeper = m_options.beeper ? m_options.beeper() : createSystemBeeper();
 
     setupUi(this, this);
-    connectCommands();
     setupResultTables();
+    connectCommands();
     resize(kWindowWidth, kInitialHeight);
     readSettingsIntoHomes();
     loadLogo();
@@ -96,7 +97,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     applyCommandStates();
     bHelp->setEnabled(QFileInfo::exists(m_helpFile));
     lookUpSound();
-    ApplyAccuracy(m_acc);
+    ApplyAccuracy(m_settings.acc);
     ApplyDisplayColors();
     ShowTime(0, false);
     ShowTime(0, true);
@@ -142,11 +143,6 @@ void TFormMain::readSettingsIntoHomes()
     if (m_settings.left && m_settings.top)
         move(*m_settings.left, *m_settings.top);
     resize(kWindowWidth, std::max(kMinHeight, m_settings.height));
-    m_c1 = m_settings.c1;
-    m_c2 = m_settings.c2;
-    m_c3 = m_settings.c3;
-    m_acc = m_settings.acc;
-    m_playZeit = m_settings.playZeit;
 }
 
 SettingsValues TFormMain::gatherSettings() const
@@ -156,11 +152,6 @@ SettingsValues TFormMain::gatherSettings() const
     values.top = y();
     values.width = width();
     values.height = height();
-    values.c1 = m_c1;
-    values.c2 = m_c2;
-    values.c3 = m_c3;
-    values.acc = m_acc;
-    values.playZeit = m_playZeit;
     if (m_barrier) {
         values.alg = m_barrier->Alg();
         values.waitStart = m_barrier->WaitStart();
@@ -191,6 +182,7 @@ void TFormMain::applyLanguage(QWidget* settingsDialog, QWidget* infoWindow)
         m_texts = *texts;
         m_closeQuestion = m_texts.closeQuestion;
         m_abortQuestion = m_texts.clearQuestion;
+        m_pages->setClearQuestion(m_abortQuestion);
         m_zeitCaption = m_texts.zeitCaption;
         m_languageApplied = true;
     }
@@ -278,7 +270,7 @@ qint32 TFormMain::CalcMS(qint64 ticks) const
 
 QString TFormMain::TimeToText(qint64 ticks) const
 {
-    return ::TimeToText(CalcMS(ticks), m_acc);
+    return ::TimeToText(CalcMS(ticks), m_settings.acc);
 }
 
 bool TFormMain::ask(const QString& question)
@@ -290,7 +282,7 @@ bool TFormMain::ask(const QString& question)
 
 void TFormMain::beep()
 {
-    if (m_playZeit && !m_soundFile.isEmpty() && m_beeper)
+    if (m_settings.playZeit && !m_soundFile.isEmpty() && m_beeper)
         m_beeper->play();
 }
 
@@ -430,7 +422,7 @@ void TFormMain::mResetClick()
 void TFormMain::sbNextClick(QObject* sender)
 {
     mAbortClick();
-    selectNextResultBlock(sender);
+    m_pages->selectNextResultBlock(sender);
     for (int k = 1; k <= kStartNumberFields; ++k) {
         m_edits[k]->clear();
         setTextColour(m_edits[k], kStartNumberBlue);
@@ -590,32 +582,32 @@ void TFormMain::ApplyAccuracy(int acc)
 
 void TFormMain::ApplyDisplayColors()
 {
-    m_upperDim = m_c3;
-    m_upperBright = m_c2;
-    m_lowerDim = m_c3;
-    setBackground(PanelTimer, m_c1);
+    m_upperDim = m_settings.c3;
+    m_upperBright = m_settings.c2;
+    m_lowerDim = m_settings.c3;
+    setBackground(PanelTimer, m_settings.c1);
     for (auto* digits : {&m_upper, &m_lower}) {
         for (TDigit* digit : *digits) {
-            digit->setColorOn(m_c2);
-            digit->setColorOff(m_c1);
-            digit->setColor(m_c1);
+            digit->setColorOn(m_settings.c2);
+            digit->setColorOff(m_settings.c1);
+            digit->setColor(m_settings.c1);
         }
     }
     for (QLabel* label : {LabHour, LabMin, LabSec, Lab_Hour, Lab_Min, Lab_sek, Lab_100, LabHour2, LabMin2, LabSec2})
-        setLabelColour(label, m_c2);
+        setLabelColour(label, m_settings.c2);
 }
 
 void TFormMain::setAccuracy(int acc)
 {
-    m_acc = acc;
+    m_settings.acc = acc;
     ApplyAccuracy(acc);
 }
 
 void TFormMain::setDisplayColors(TColor c1, TColor c2, TColor c3)
 {
-    m_c1 = c1;
-    m_c2 = c2;
-    m_c3 = c3;
+    m_settings.c1 = c1;
+    m_settings.c2 = c2;
+    m_settings.c3 = c3;
 }
 
 TFrame1* TFormMain::row(int number) const
@@ -641,7 +633,7 @@ void TFormMain::bInfoClick()
 {
     if (!m_formInfo)
         m_formInfo = new TFormInfo(this);
-    m_formInfo->setBackupFolder(m_backupDir);
+    m_formInfo->setBackupFolder(m_pages->backupDir());
     m_formInfo->exec();
 }
 

@@ -39,6 +39,7 @@ class TFormInfo;
 class TComPort;
 class LightBarrier;
 class TSortGrid;
+class ResultPages;
 class ClickFilter;
 struct TFormatOptions;
 
@@ -128,14 +129,14 @@ public:
     qint64 raceStartTick() const { return m_race.startTick(); }
     qint64 lastZeitTick() const { return m_race.lastLapTick(); }
     qint64 endTick() const { return m_race.endTick(); }
-    int accuracy() const { return m_acc; }
+    int accuracy() const { return m_settings.acc; }
     void setAccuracy(int acc);
-    bool playZeit() const { return m_playZeit; }
-    void setPlayZeit(bool on) { m_playZeit = on; }
+    bool playZeit() const { return m_settings.playZeit; }
+    void setPlayZeit(bool on) { m_settings.playZeit = on; }
     const QString& soundFile() const { return m_soundFile; }
-    TColor C1() const { return m_c1; }
-    TColor C2() const { return m_c2; }
-    TColor C3() const { return m_c3; }
+    TColor C1() const { return m_settings.c1; }
+    TColor C2() const { return m_settings.c2; }
+    TColor C3() const { return m_settings.c3; }
     void setDisplayColors(TColor c1, TColor c2, TColor c3);
     TFrame1* row(int number) const;  // 1-based
     QTimer* clockTimer() const { return m_clock; }
@@ -192,8 +193,6 @@ private:
     // Clock state.
     RaceClock m_race;
     QString m_soundFile;
-    bool m_playZeit = true;
-    int m_acc = 2;
     QString m_zeitCaption = QStringLiteral("ZEIT");
     QString m_abortQuestion = QStringLiteral("Ergebnisse löschen?");
     QString m_closeQuestion = QStringLiteral("Programm beenden?");
@@ -205,9 +204,6 @@ private:
     LightBarrier* m_barrier = nullptr;
 
     // Display colours and dimming slots.
-    TColor m_c1 = clBlack;
-    TColor m_c2 = clLime;
-    TColor m_c3 = rgbColor(64, 64, 64);
     TColor m_upperDim = rgbColor(64, 64, 64);
     TColor m_upperBright = clLime;
     TColor m_lowerDim = rgbColor(64, 64, 64);
@@ -221,13 +217,14 @@ private:
     QHash<const QLabel*, TColor> m_labelColours;
 
     // ------------------------------------------------------------------
-    // Result tables, classes and results files (formmain_results.cpp)
+    // Result tables, classes and results files: the result pages do the
+    // work; these entry points forward to them (formmain_results.cpp).
 public:
     TSortGrid* resultGrid(int page) const;  // 0-based page
     int activePage() const;
-    const ClassBook& classBook() const { return m_classBook; }
-    QString backupDir() const { return m_backupDir; }
-    int ShownClassPage() const { return m_shownClassPage; }
+    const ClassBook& classBook() const;
+    QString backupDir() const;
+    int ShownClassPage() const;
 
     void EintragenClick();
     void mDeleteline1Click();
@@ -252,40 +249,10 @@ private:
     void setupResultTables();
     void finishResultsSetup();
     void connectResultCommands();
-    void selectNextResultBlock(QObject* sender);
-    void SortGrid1GetCellFormat(TSortGrid* sender, int col, int row, TFormatOptions& format);
-    TSortGrid* createResultGrid(QWidget* page, int number);
     void eLENChange(QLineEdit* field);
     void assignmentClick(TFrame1* frame, int k);
     void cbONClick(TFrame1* frame);
-    void showMessage(const QString& text);
-    QDateTime currentDateTime() const;
-    void writeResultsBackup(int page, const ResultTable& current);
-    void showBackupStatus(const QString& text);
-    // The table of a page as plain data, re-read from its grid only when the
-    // grid's contents changed since the last read.
-    const ResultTable& cachedTable(int page) const;
-    void rememberTable(int page, const ResultTable& table) const;
-    struct CachedTable {
-        quint64 generation = ~quint64(0);
-        int rowCount = -1;
-        ResultTable table;
-    };
-    mutable std::array<CachedTable, kClasses> m_tableCache;
-    void rankTable(int page, ResultTable& table);
-    QVector<ResultTable> allResultTables() const;
-    QVector<ClassResults> classResults(const QVector<ResultTable>& tables) const;
-    void showClassPage(int page);
 
-    ClassBook m_classBook;
-    int m_shownClassPage = 0;
-    bool m_switchingPage = false;
-    bool m_classTyped = false;  // the box holds a name the operator typed and no class took yet
-    bool m_addingClass = false;
-    QString m_backupDir;
-    DailyBackup m_backup;
-    QString m_textFileTypeName;
-    QMenu* PopupMenuTable = nullptr;
-    QAction* mDeleteline1 = nullptr;
+    ResultPages* m_pages = nullptr;
     ClickFilter* m_labelClicks = nullptr;
 };

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "app/settings.h"
+#include "results/classlist.h"
+#include "results/resultsfile.h"
+#include "results/resulttable.h"
+#include "results/timeassignment.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <array>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTabWidget;
+class QToolButton;
+class QWidget;
+class TSortGrid;
+struct TFormatOptions;
+
+// The controls the result pages work on; all owned by the main window.
+struct ResultPagesControls {
+    std::array<TSortGrid*, 21> grids{};
+    QTabWidget* pages = nullptr;      // PageControl1
+    QComboBox* classBox = nullptr;    // cmb_Klasse
+    QLineEdit* trackLength = nullptr; // eLEN
+    QToolButton* clear = nullptr;     // sbCLS
+    QToolButton* save = nullptr;      // sbSave
+    QToolButton* placeOrder = nullptr;  // sbPlatz
+    QLabel* backupStatus = nullptr;   // the status bar panel of the backup
+    QWidget* dialogParent = nullptr;  // dialogs and message boxes centre on it
+};
+
+// What a test may replace; the program uses the defaults.
+struct ResultPagesOptions {
+    std::function<bool(const QString&)> ask;  // the yes/no question
+    std::function<void(const QString&)> message;  // default: a message box
+    std::function<QString(const QString&)> chooseSaveFile;  // default: the save dialog
+    std::function<QString(const QString&)> chooseOpenFile;  // default: the open dialog
+    std::function<QDateTime()> now;  // default: the wall clock
+    QString backupDir;   // default: the working directory at start-up
+    QString programDir;  // the open dialog starts here
+};
+
+// The 21 class pages with their result tables: the class book and track
+// lengths, entering, ranking, the daily backup, saving, clearing, class
+// selection and the class list. The window forwards its commands here.
+class ResultPages : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kClasses = 21;
+
+    ResultPages(const ResultPagesControls& controls, ResultPagesOptions options, const SettingsValues& settings,
+                QObject* parent = nullptr);
+
+    TSortGrid* resultGrid(int page) const;  // 0-based page
+    int activePage() const;
+    const ClassBook& classBook() const { return m_classBook; }
+    QString backupDir() const { return m_backupDir; }
+    int ShownClassPage() const { return m_shownClassPage; }
+    void setClearQuestion(const QString& text) { m_clearQuestion = text; }
+
+    // Enters a race into the active page's table and ranks it; messages and
+    // the track length field's focus for a refused entry.
+    RaceEntryResult enter(RaceEntry entry);
+    void trackLengthChanged(int metres);
+
+    void mDeleteline1Click();
+    void sbPlatzClick();
+    void Platz1Click();
+    void RankTable();
+    void SetResultColumnWidths();
+    void SelectResultRow(int row);
+    void selectNextResultBlock(QObject* sender);
+    void UpdateResultButtons();
+    void LoadClasses(const QString& fileName);
+    void sbLoadClick();
+    void cmb_KlasseChange();
+    void cmb_KlasseKeyDown(int key);
+    void cmb_KlasseExit();
+    void AddClass();
+    void PageControl1Change(int index);
+    void sbSaveClick();
+    void sbCLSClick();
+
+private:
+    bool ask(const QString& question);
+    void SortGrid1GetCellFormat(TSortGrid* sender, int col, int row, TFormatOptions& format);
+    void showMessage(const QString& text);
+    QDateTime currentDateTime() const;
+    void writeResultsBackup(int page, const ResultTable& current);
+    void showBackupStatus(const QString& text);
+    // The table of a page as plain data, re-read from its grid only when the
+    // grid's contents changed since the last read.
+    const ResultTable& cachedTable(int page) const;
+    void rememberTable(int page, const ResultTable& table) const;
+    struct CachedTable {
+        quint64 generation = ~quint64(0);
+        int rowCount = -1;
+        ResultTable table;
+    };
+    mutable std::array<CachedTable, kClasses> m_tableCache;
+    void rankTable(int page, ResultTable& table);
+    QVector<ResultTable> allResultTables() const;
+    QVector<ClassResults> classResults(const QVector<ResultTable>& tables) const;
+    void showClassPage(int page);
+
+    ResultPagesOptions m_options;
+    const SettingsValues& m_settings;
+    std::array<TSortGrid*, kClasses> m_grids{};
+    QTabWidget* PageControl1 = nullptr;
+    QComboBox* cmb_Klasse = nullptr;
+    QLineEdit* eLEN = nullptr;
+    QToolButton* sbCLS = nullptr;
+    QToolButton* sbSave = nullptr;
+    QToolButton* sbPlatz = nullptr;
+    QLabel* m_backupStatus = nullptr;
+    QWidget* m_dialogParent = nullptr;
+    QMenu* PopupMenuTable = nullptr;
+    QAction* mDeleteline1 = nullptr;
+
+    ClassBook m_classBook;
+    int m_shownClassPage = 0;
+    bool m_switchingPage = false;
+    bool m_classTyped = false;  // the box holds a name the operator typed and no class took yet
+    bool m_addingClass = false;
+    QString m_backupDir;
+    DailyBackup m_backup;
+    QString m_textFileTypeName;
+    QString m_clearQuestion = QStringLiteral("Ergebnisse löschen?");
+};
