@@ -6,6 +6,7 @@
 #include "app/htmlhelp.h"
 #include "app/jpegimage.h"
 #include "app/resultpages.h"
+#include "app/timelist.h"
 #include "controls/bitbtnwithcolor.h"
 #include "controls/tag.h"
 #include "platform/settingsstore.h"
@@ -104,6 +105,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     TimerDateTimer();
     setupLightBarrier();
     createRows();
+    m_timeList = new TimeList(m_rows, this);
     finishResultsSetup();
 
     // Every command key reaches its command from every field that takes the
@@ -310,22 +312,15 @@ void TFormMain::applyCommandStates()
         m_clock->start();
 }
 
-void TFormMain::activateRow(int number, bool startRow, qint64 ticks)
+void TFormMain::activateRow(bool startRow, qint64 ticks)
 {
-    TFrame1* frame = m_rows[number];
-    frame->setTimeColor(toQColor(startRow ? m_upper[7]->ColorOn() : m_lower[7]->ColorOn()));
-    setTag(frame->cbON, startRow ? 0 : 1);
-    if (!startRow)
-        setTag(frame->TimeRunden, number);
-    for (int k = 2; k <= TFrame1::kColumns; ++k) {
-        const bool shown = kStartNumberFields >= k;
-        frame->buttons[k]->setVisible(shown);
-        frame->bevels[k]->setVisible(shown);
-    }
-    frame->show();
-    frame->TimeRunden->setText(TimeToText(ticks));
+    // The text takes the colour of the display's last digit as it was just
+    // left: the upper one for the start row, the lower one for a ZEIT row.
+    const TColor colour = startRow ? m_upper[7]->ColorOn() : m_lower[7]->ColorOn();
+    m_timeList->add(startRow, ticks, TimeToText(ticks), toQColor(colour));
     // The list reaches down to its last row in use, so scrolling to the end
     // brings the new row into view.
+    const int number = m_timeList->count();
     m_rowHost->resize(TFrame1::kWidth, std::max(m_rowHost->height(), number * TFrame1::kHeight));
     ScrollBox1->verticalScrollBar()->setValue(TFrame1::kHeight * m_race.rowCount());
 }
@@ -348,7 +343,7 @@ void TFormMain::mStartClick()
         return;
     beep();
     applyCommandStates();
-    activateRow(m_race.rowCount(), true, 0);
+    activateRow(true, 0);
     bLAP->setFocus();
 
     m_barrier->raceStarted();
@@ -364,7 +359,7 @@ void TFormMain::mLAPClick()
     const qint64 sinceStart = tick - m_race.startTick();
     ShowTime(sinceStart, true);
     m_barrier->timeTaken();
-    activateRow(m_race.rowCount(), false, sinceStart);
+    activateRow(false, sinceStart);
     // At the hundredth row ZEIT goes off: the list is full.
     applyCommandStates();
     if (!m_race.commands().lap)
@@ -408,8 +403,7 @@ void TFormMain::mResetClick()
     ShowTime(0, true);
     applyCommandStates();
 
-    for (int n = 1; n <= kRows; ++n)
-        m_rows[n]->makeFresh(kStartNumberFields);
+    m_timeList->clear();
     m_rowHost->resize(TFrame1::kWidth, 0);
 
     m_barrier->reset();

@@ -40,7 +40,7 @@ class TComPort;
 class LightBarrier;
 class TSortGrid;
 class ResultPages;
-class ClickFilter;
+class TimeList;
 struct TFormatOptions;
 
 // What a test or a benchmark may replace; the program uses the defaults.
@@ -139,6 +139,7 @@ public:
     TColor C3() const { return m_settings.c3; }
     void setDisplayColors(TColor c1, TColor c2, TColor c3);
     TFrame1* row(int number) const;  // 1-based
+    const TimeList& timeList() const { return *m_timeList; }
     QTimer* clockTimer() const { return m_clock; }
     // The caption bLAP gets back after a race; a language file may replace it.
     void setZeitCaption(const QString& caption) { m_zeitCaption = caption; }
@@ -169,7 +170,7 @@ private:
 
     bool ask(const QString& question);
     void beep();
-    void activateRow(int number, bool startRow, qint64 ticks);
+    void activateRow(bool startRow, qint64 ticks);
     void applyCommandStates();
     void setLabelColour(QLabel* label, TColor colour);
     void setupLightBarrier();
@@ -250,9 +251,7 @@ private:
     void finishResultsSetup();
     void connectResultCommands();
     void eLENChange(QLineEdit* field);
-    void assignmentClick(TFrame1* frame, int k);
-    void cbONClick(TFrame1* frame);
 
     ResultPages* m_pages = nullptr;
-    ClickFilter* m_labelClicks = nullptr;
+    TimeList* m_timeList = nullptr;
 };

@@ -3,7 +3,7 @@
 // carry out.
 #include "app/formmain.h"
 
-#include "app/clickfilter.h"
+#include "app/timelist.h"
 #include "app/frame1.h"
 #include "app/resultpages.h"
 #include "controls/bitbtnwithcolor.h"
@@ -45,39 +45,6 @@ void setFieldBackground(QWidget* widget, TColor colour)
     widget->setPalette(palette);
 }
 
-// The final-lap glyph: a small chequered flag on the fourth mark of a car.
-QIcon finalLapIcon()
-{
-    static const QIcon icon = [] {
-        QPixmap pixmap(16, 16);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setPen(Qt::black);
-        p.drawLine(2, 1, 2, 15);
-        for (int y = 0; y < 3; ++y) {
-            for (int x = 0; x < 4; ++x)
-                p.fillRect(3 + x * 3, 1 + y * 3, 3, 3, (x + y) % 2 ? Qt::white : Qt::black);
-        }
-        return QIcon(pixmap);
-    }();
-    return icon;
-}
-
-TimeRow timeRowOf(const TFrame1* frame)
-{
-    TimeRow row;
-    row.text = frame->TimeRunden->text();
-    row.counted = frame->cbON->isChecked();
-    row.zeitRow = tagOf(frame->cbON) == 1;
-    for (int k = 1; k <= kCarsPerRace; ++k) {
-        row.down[k - 1] = frame->buttons[k]->isChecked();
-        if (row.exactMark == 0 && frame->radios[k]->isChecked())
-            row.exactMark = k;
-    }
-    row.firstColumn = tagOf(frame);
-    return row;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- commands of the result pages
@@ -103,6 +70,7 @@ void TFormMain::AddClass() { m_pages->AddClass(); }
 void TFormMain::PageControl1Change(int index) { m_pages->PageControl1Change(index); }
 void TFormMain::sbSaveClick() { m_pages->sbSaveClick(); }
 void TFormMain::sbCLSClick() { m_pages->sbCLSClick(); }
+void TFormMain::RefreshAssignments() { m_timeList->RefreshAssignments(); }
 
 // ---------------------------------------------------------------- building
 
@@ -160,37 +128,6 @@ void TFormMain::connectResultCommands()
 
 void TFormMain::finishResultsSetup()
 {
-    m_labelClicks = new ClickFilter(
-        [this](QObject* watched) {
-            auto* label = qobject_cast<QLabel*>(watched);
-            auto* frame = label ? qobject_cast<TFrame1*>(label->parentWidget()) : nullptr;
-            if (!frame)
-                return;
-            for (int k = 1; k <= TFrame1::kColumns; ++k) {
-                if (frame->labels[k] == label) {
-                    // The label toggles its button and then acts as its click.
-                    frame->buttons[k]->setChecked(!frame->buttons[k]->isChecked());
-                    assignmentClick(frame, k);
-                }
-            }
-        },
-        this);
-    for (int n = 1; n <= kRows; ++n) {
-        TFrame1* frame = m_rows[n];
-        for (int k = 1; k <= TFrame1::kColumns; ++k) {
-            connect(frame->buttons[k], &QToolButton::clicked, this, [this, frame, k] { assignmentClick(frame, k); });
-            frame->labels[k]->installEventFilter(m_labelClicks);
-            // The exact-time marks of a row exclude each other, and a click
-            // never takes the mark away: it moves it.
-            QRadioButton* radio = frame->radios[k];
-            connect(radio, &QRadioButton::clicked, this, [frame, k] {
-                for (int j = 1; j <= TFrame1::kColumns; ++j)
-                    frame->radios[j]->setChecked(j == k);
-            });
-        }
-        connect(frame->cbON, &QCheckBox::clicked, this, [this, frame] { cbONClick(frame); });
-    }
-
     m_pages->UpdateResultButtons();
     for (int p = 1; p < kClasses; ++p)
         PageControl1->setTabVisible(p, false);
@@ -210,66 +147,13 @@ void TFormMain::Timer1Timer()
     m_pages->SetResultColumnWidths();
 }
 
-void TFormMain::assignmentClick(TFrame1* frame, int k)
-{
-    // The button has already toggled; the logic toggles it from the state
-    // before the click.
-    TimeRow row = timeRowOf(frame);
-    row.down[k - 1] = !row.down[k - 1];
-    const bool firstClick = row.firstColumn == 0;
-    const bool shown = clickAssignment(row, k);
-    frame->buttons[k]->setChecked(row.down[k - 1]);
-    frame->radios[k]->setVisible(shown);
-    if (firstClick) {
-        for (int j = 1; j <= TFrame1::kColumns; ++j)
-            frame->radios[j]->setChecked(row.exactMark == j);
-    }
-    setTag(frame, row.firstColumn);
-    RefreshAssignments();
-}
 
-void TFormMain::cbONClick(TFrame1* frame)
-{
-    if (frame->cbON->isChecked()) {
-        frame->setTimeColor(toQColor(tagOf(frame->cbON) == 0 ? clLime : clYellow));
-        frame->PanelOFF->hide();
-    } else {
-        frame->setTimeColor(toQColor(clRed));
-        frame->PanelOFF->show();
-        frame->PanelOFF->raise();
-    }
-}
 
-void TFormMain::RefreshAssignments()
-{
-    QVector<TimeRow> rows;
-    rows.reserve(m_race.rowCount());
-    for (int n = 1; n <= m_race.rowCount(); ++n)
-        rows.append(timeRowOf(m_rows[n]));
-    const auto views = ::RefreshAssignments(rows);
-    for (int n = 1; n <= m_race.rowCount(); ++n) {
-        const auto& view = views[n - 1];
-        if (!view)
-            continue;  // a row that does not count keeps its marks as they are
-        TFrame1* frame = m_rows[n];
-        for (int k = 1; k <= TFrame1::kColumns; ++k) {
-            const MarkView& mark = (*view)[k - 1];
-            QToolButton* button = frame->buttons[k];
-            button->setEnabled(mark.enabled);
-            button->setIcon(mark.finalLapGlyph ? finalLapIcon() : QIcon());
-            button->setToolButtonStyle(mark.finalLapGlyph ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextOnly);
-            frame->radios[k]->setVisible(mark.exactVisible);
-            frame->labels[k]->setText(mark.label);
-        }
-    }
-}
 
 void TFormMain::EintragenClick()
 {
     RaceEntry entry;
-    entry.rows.reserve(m_race.rowCount());
-    for (int n = 1; n <= m_race.rowCount(); ++n)
-        entry.rows.append(timeRowOf(m_rows[n]));
+    entry.rows = m_timeList->timeRows();
     for (int k = 1; k <= kStartNumberFields; ++k)
         entry.startNumbers[k - 1] = m_edits[k]->text();
     const RaceEntryResult result = m_pages->enter(entry);

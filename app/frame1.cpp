@@ -1,8 +1,11 @@
 #include "app/frame1.h"
 
-#include "controls/tag.h"
+#include "app/timelist.h"
 
 #include <QCheckBox>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QIcon>
 #include <QLabel>
 #include <QRadioButton>
@@ -22,7 +25,6 @@ TFrame1::TFrame1(int rowNumber, QWidget* parent)
 {
     setObjectName(QStringLiteral("Fr%1").arg(rowNumber));
     setFixedSize(kWidth, kHeight);
-    setTag(this, 0);
 
     TextRunden = new QLabel(QString::number(rowNumber), this);
     TextRunden->setObjectName(QStringLiteral("TextRunden"));
@@ -37,7 +39,6 @@ TFrame1::TFrame1(int rowNumber, QWidget* parent)
     timeFont.setPixelSize(25);
     timeFont.setBold(true);
     TimeRunden->setFont(timeFont);
-    setTag(TimeRunden, 0);
     setTimeColor(QColor(255, 255, 0));
 
     cbON = new QCheckBox(this);
@@ -45,7 +46,7 @@ TFrame1::TFrame1(int rowNumber, QWidget* parent)
     cbON->setGeometry(kCheckLeft, 9, 18, 18);
     cbON->setChecked(true);
     cbON->setFocusPolicy(Qt::NoFocus);
-    setTag(cbON, 0);
+    connect(cbON, &QCheckBox::clicked, this, [this](bool on) { emit countedClicked(on); });
 
     QFont smallFont(QStringLiteral("Arial"));
     smallFont.setPixelSize(10);
@@ -69,6 +70,7 @@ TFrame1::TFrame1(int rowNumber, QWidget* parent)
         label->setAlignment(Qt::AlignCenter);
         label->setFont(smallFont);
         labels[k] = label;
+        label->installEventFilter(this);
 
         auto* button = new QToolButton(this);
         button->setObjectName(QStringLiteral("SpeedButton%1").arg(k));
@@ -78,6 +80,7 @@ TFrame1::TFrame1(int rowNumber, QWidget* parent)
         button->setFont(buttonFont);
         button->setFocusPolicy(Qt::NoFocus);
         buttons[k] = button;
+        connect(button, &QToolButton::clicked, this, [this, k] { emit markClicked(k); });
 
         auto* radio = new QRadioButton(this);
         radio->setObjectName(QStringLiteral("RadioButton%1").arg(k));
@@ -86,6 +89,7 @@ TFrame1::TFrame1(int rowNumber, QWidget* parent)
         radio->setFocusPolicy(Qt::NoFocus);
         radio->hide();
         radios[k] = radio;
+        connect(radio, &QRadioButton::clicked, this, [this, k] { emit exactClicked(k); });
     }
 
     Bevel0 = new QFrame(this);
@@ -115,8 +119,6 @@ void TFrame1::setTimeColor(const QColor& colour)
 void TFrame1::makeFresh(int columnsShown)
 {
     hide();
-    setTag(TimeRunden, 0);
-    setTag(this, 0);
     setTimeColor(QColor(255, 255, 0));
     // The box is set without a click, so its cover is put away here.
     cbON->setChecked(true);
@@ -133,4 +135,65 @@ void TFrame1::makeFresh(int columnsShown)
         labels[k]->clear();
     }
     bevels[1]->show();
+}
+
+namespace {
+
+// The final-lap glyph: a small chequered flag on the fourth mark of a car.
+QIcon finalLapIcon()
+{
+    static const QIcon icon = [] {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setPen(Qt::black);
+        p.drawLine(2, 1, 2, 15);
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 4; ++x)
+                p.fillRect(3 + x * 3, 1 + y * 3, 3, 3, (x + y) % 2 ? Qt::white : Qt::black);
+        }
+        return QIcon(pixmap);
+    }();
+    return icon;
+}
+
+}  // namespace
+
+void TFrame1::showRow(const TimeListRow& r)
+{
+    TimeRunden->setText(r.row.text);
+    setTimeColor(r.timeColour);
+    cbON->setChecked(r.row.counted);
+    PanelOFF->setVisible(!r.row.counted);
+    if (!r.row.counted)
+        PanelOFF->raise();
+    for (int k = 1; k <= kColumns; ++k) {
+        const MarkView& mark = r.marks[k - 1];
+        QToolButton* button = buttons[k];
+        button->setVisible(true);
+        button->setChecked(r.row.down[k - 1]);
+        button->setEnabled(mark.enabled);
+        button->setIcon(mark.finalLapGlyph ? finalLapIcon() : QIcon());
+        button->setToolButtonStyle(mark.finalLapGlyph ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextOnly);
+        radios[k]->setVisible(mark.exactVisible);
+        radios[k]->setChecked(r.row.exactMark == k);
+        labels[k]->setText(mark.label);
+        bevels[k]->setVisible(true);
+    }
+    show();
+}
+
+bool TFrame1::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click on a mark's lap label counts as a click on the mark.
+    if (event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int k = 1; k <= kColumns; ++k) {
+            if (watched == labels[k]) {
+                emit markClicked(k);
+                return true;
+            }
+        }
+    }
+    return QFrame::eventFilter(watched, event);
 }

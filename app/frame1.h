@@ -8,8 +8,12 @@ class QLabel;
 class QRadioButton;
 class QToolButton;
 
+struct TimeListRow;
+
 // One row of the list of taken times: the time text, the check box that makes
-// the row count, and one assignment button per start-number field.
+// the row count, and one assignment button per start-number field. It shows
+// a row of the time list and reports what the operator clicked; it keeps no
+// state of its own.
 class TFrame1 : public QFrame {
     Q_OBJECT
 public:
@@ -36,6 +40,18 @@ public:
     // a row of one race carries nothing into the next. Marks of columns
     // beyond `columnsShown` are hidden.
     void makeFresh(int columnsShown);
+    // Shows `row` and makes this row visible.
+    void showRow(const TimeListRow& row);
+
+signals:
+    void markClicked(int k);      // button k or its label
+    void exactClicked(int k);     // exact-time mark k
+    void countedClicked(bool on); // the check box, as it is now
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
     QColor timeColor() const { return m_timeColour; }
 
 private:

@@ -1,8 +1,8 @@
 #include "app/formmain.h"
 #include "app/fdlgyesno.h"
 #include "app/frame1.h"
+#include "app/timelist.h"
 #include "controls/bitbtnwithcolor.h"
-#include "controls/tag.h"
 #include "support/fakes.h"
 #include "support/userinput.h"
 #include "timing/digit.h"
@@ -130,7 +130,7 @@ TEST_F(ClockWindow, RaceByFunctionKeys)
     EXPECT_EQ(window->rowCount(), 1);
     EXPECT_EQ(rowText(1), QStringLiteral("00:00,00"));
     EXPECT_TRUE(window->row(1)->isVisible());
-    EXPECT_EQ(tagOf(window->row(1)->cbON), 0);
+    EXPECT_FALSE(window->timeList().at(1).row.zeitRow);
     EXPECT_EQ(beeps.plays, 1);
     EXPECT_TRUE(button("bLAP")->hasFocus());
 
@@ -138,8 +138,7 @@ TEST_F(ClockWindow, RaceByFunctionKeys)
     key(Qt::Key_F6);
     EXPECT_EQ(window->rowCount(), 2);
     EXPECT_EQ(rowText(2), QStringLiteral("01:23,45"));
-    EXPECT_EQ(tagOf(window->row(2)->cbON), 1);
-    EXPECT_EQ(tagOf(window->row(2)->TimeRunden), 2);
+    EXPECT_TRUE(window->timeList().at(2).row.zeitRow);
     EXPECT_EQ(beeps.plays, 2);
     // The lower display shows the taken time 01:23,45.
     EXPECT_EQ(digit(15)->Value(), 0);
@@ -301,7 +300,7 @@ TEST_F(ClockWindow, RowsAreReusedAndResetBetweenRaces)
     ASSERT_TRUE(frame->PanelOFF->isVisible());
     key(Qt::Key_F7);
     EXPECT_TRUE(frame->isHidden());
-    EXPECT_EQ(tagOf(frame->TimeRunden), 0);
+    EXPECT_EQ(window->timeList().count(), 0);
 
     key(Qt::Key_F5);
     counter.advanceMs(2000);
