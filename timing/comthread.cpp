@@ -7,8 +7,8 @@
 #include <pthread.h>
 #include <sched.h>
 
-TComThread::TComThread(platform::SerialDevice& device, int lines, std::function<qint64()> tickSource,
-                       Callbacks callbacks, qint64 pollInterval)
+TComThread::TComThread(platform::SerialDevice& device, platform::ModemLines lines,
+                       std::function<qint64()> tickSource, Callbacks callbacks, qint64 pollInterval)
     : m_device(device)
     , m_lines(lines)
     , m_watcher(device, lines, std::move(tickSource), pollInterval)
@@ -32,7 +32,7 @@ void TComThread::run()
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
 
     int error = 0;
-    if (m_lines == 0) {
+    if (!m_lines) {
         // Nothing to watch: the worker only waits to be stopped.
         std::unique_lock lock(m_mutex);
         m_ended.wait(lock, [this] { return m_stop.load(); });
