@@ -1,11 +1,10 @@
 #include "timing/comthread.h"
 
 #include "platform/serialdevice.h"
+#include "platform/threadschedule.h"
 
 #include <cerrno>
 #include <chrono>
-#include <pthread.h>
-#include <sched.h>
 
 TComThread::TComThread(platform::SerialDevice& device, platform::ModemLines lines,
                        std::function<qint64()> tickSource, Callbacks callbacks, qint64 pollInterval)
@@ -27,9 +26,7 @@ void TComThread::run()
     // The worker only sleeps and hands edges on, so a real-time priority
     // costs nothing and keeps a busy machine from delaying the tick it reads.
     // Where it is not permitted the worker runs at normal priority.
-    sched_param param{};
-    param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 9;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+    platform::requestRealTimeForCurrentThread(kWorkerFifoPriority);
 
     int error = 0;
     if (!m_lines) {

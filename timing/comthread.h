@@ -40,6 +40,10 @@ public:
     platform::WatchMode mode() const { return m_watcher.mode(); }
 
 private:
+    // Low among the real-time levels (1 … 99): the kernel's interrupt
+    // threads, which deliver the edge in the first place, stay ahead of it.
+    static constexpr int kWorkerFifoPriority = 10;
+
     void run();
 
     platform::SerialDevice& m_device;
