@@ -22,7 +22,6 @@
 #include <ctime>
 #include <random>
 #include <thread>
-#include <sys/ioctl.h>
 
 namespace {
 
@@ -98,13 +97,13 @@ Result run(bool polling, bool deviceClock, std::mt19937& random)
     std::uniform_int_distribution<qint64> broken(4 * kMs, 8 * kMs);
     std::uniform_int_distribution<qint64> clear(4 * kMs, 12 * kMs);
     std::vector<qint64> triggerTicks;
-    std::vector<std::pair<qint64, int>> script;
+    std::vector<std::pair<qint64, platform::ModemLines>> script;
     qint64 tick = platform::monotonicNanoseconds() + 50 * kMs;
     for (int pass = 0; pass < 100; ++pass) {
         triggerTicks.push_back(tick);
-        script.emplace_back(tick, TIOCM_DSR);
+        script.emplace_back(tick, platform::ModemLine::Dsr);
         tick += broken(random);
-        script.emplace_back(tick, 0);
+        script.emplace_back(tick, platform::ModemLines());
         tick += clear(random);
     }
     const qint64 lastEdge = tick;

@@ -2,38 +2,37 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <sys/ioctl.h>
 
 namespace platform {
 
 namespace {
 
-int counterOf(const ModemCounters& counters, int line)
+int counterOf(const ModemCounters& counters, ModemLine line)
 {
     switch (line) {
-    case TIOCM_RNG: return counters.rng;
-    case TIOCM_CTS: return counters.cts;
-    case TIOCM_DSR: return counters.dsr;
-    case TIOCM_CD: return counters.dcd;
+    case ModemLine::Ring: return counters.rng;
+    case ModemLine::Cts: return counters.cts;
+    case ModemLine::Dsr: return counters.dsr;
+    case ModemLine::Dcd: return counters.dcd;
     default: return 0;
     }
 }
 
 // The order in which one wake-up's events are dispatched.
-constexpr int kLineOrder[] = {TIOCM_RNG, TIOCM_CTS, TIOCM_DSR, TIOCM_CD};
+constexpr ModemLine kLineOrder[] = {ModemLine::Ring, ModemLine::Cts, ModemLine::Dsr, ModemLine::Dcd};
 
 }  // namespace
 
-ModemWatcher::ModemWatcher(SerialDevice& device, int lines, std::function<qint64()> tickSource,
+ModemWatcher::ModemWatcher(SerialDevice& device, ModemLines lines, std::function<qint64()> tickSource,
                            qint64 pollInterval)
     : m_device(device)
-    , m_watched(lines & (TIOCM_RNG | TIOCM_CTS | TIOCM_DSR | TIOCM_CD))
+    , m_watched(lines & kModemInputs)
     , m_ticks(std::move(tickSource))
     , m_pollInterval(pollInterval > 0 ? pollInterval : kDefaultPollInterval)
 {
 }
 
-int ModemWatcher::readState(ModemCounters& counters, int& lines)
+int ModemWatcher::readState(ModemCounters& counters, ModemLines& lines)
 {
     if (m_haveCounters) {
         if (const int error = m_device.readCounters(counters))
@@ -52,21 +51,21 @@ qint64 ModemWatcher::tickOnce(std::optional<qint64>& tick)
 int ModemWatcher::collect(std::optional<qint64>& tick, std::vector<ModemChange>& changes)
 {
     ModemCounters counters;
-    int lines = 0;
+    ModemLines lines;
     if (const int error = readState(counters, lines))
         return error;
     for (std::size_t i = 0; i < std::size(kLineOrder); ++i) {
-        const int line = kLineOrder[i];
-        if (!(m_watched & line))
+        const ModemLine line = kLineOrder[i];
+        if (!m_watched.testFlag(line))
             continue;
-        const bool known = (m_lines & line) != 0;
-        const bool seen = (lines & line) != 0;
+        const bool known = m_lines.testFlag(line);
+        const bool seen = lines.testFlag(line);
         std::optional<qint64>& suspect = m_suspect[i];
         // Counters run as unsigned in the driver; the difference survives a wrap.
         const int counted = m_haveCounters
                                 ? int(unsigned(counterOf(counters, line)) - unsigned(counterOf(m_counters, line)))
                                 : 0;
-        if (line == TIOCM_RNG) {
+        if (line == ModemLine::Ring) {
             // The driver counts only the end of a ring: every count is one
             // event, at the level the line shows.
             const int edges = m_haveCounters ? qMax(0, counted) : (known != seen ? 1 : 0);
@@ -74,7 +73,7 @@ int ModemWatcher::collect(std::optional<qint64>& tick, std::vector<ModemChange>&
                 tickOnce(tick);
             for (int k = 0; k < edges; ++k)
                 changes.push_back({line, seen, *tick});
-            m_lines = seen ? (m_lines | line) : (m_lines & ~line);
+            m_lines.setFlag(line, seen);
             continue;
         }
         bool level = known;
@@ -95,7 +94,7 @@ int ModemWatcher::collect(std::optional<qint64>& tick, std::vector<ModemChange>&
             changes.push_back({line, level, *suspect});
             suspect.reset();
         }
-        m_lines = level ? (m_lines | line) : (m_lines & ~line);
+        m_lines.setFlag(line, level);
         if (m_haveCounters && seen != level && !suspect)
             suspect = tick ? *tick : m_ticks();
         else if (seen == level)

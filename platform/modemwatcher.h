@@ -12,9 +12,9 @@ namespace platform {
 
 // One change of a modem-status input as the watcher saw it.
 struct ModemChange {
-    int line = 0;     // TIOCM_RNG, TIOCM_CTS, TIOCM_DSR or TIOCM_CD
-    bool on = false;  // level after the change
-    qint64 tick = 0;  // tick read the moment the change was seen
+    ModemLine line = ModemLine::Dsr;  // Ring, Cts, Dsr or Dcd
+    bool on = false;                  // level after the change
+    qint64 tick = 0;                  // tick read the moment the change was seen
 };
 
 enum class WatchMode { Waiting, Polling };
@@ -42,7 +42,7 @@ class ModemWatcher {
 public:
     static constexpr qint64 kDefaultPollInterval = 500'000;  // 0.5 ms in ns
 
-    ModemWatcher(SerialDevice& device, int lines, std::function<qint64()> tickSource,
+    ModemWatcher(SerialDevice& device, ModemLines lines, std::function<qint64()> tickSource,
                  qint64 pollInterval = kDefaultPollInterval);
 
     // Blocks until at least one change was seen (0), `stop` became true
@@ -54,21 +54,21 @@ public:
     WatchMode mode() const { return m_mode.load(std::memory_order_relaxed); }
 
 private:
-    int readState(ModemCounters& counters, int& lines);
+    int readState(ModemCounters& counters, ModemLines& lines);
     // Compares the current state with the last one; reads the tick when
     // there is a change and no tick was read yet.
     int collect(std::optional<qint64>& tick, std::vector<ModemChange>& changes);
     qint64 tickOnce(std::optional<qint64>& tick);
 
     SerialDevice& m_device;
-    int m_watched = 0;
+    ModemLines m_watched;
     std::function<qint64()> m_ticks;
     qint64 m_pollInterval = kDefaultPollInterval;
     std::atomic<WatchMode> m_mode{WatchMode::Waiting};
     bool m_started = false;
     bool m_haveCounters = false;
     ModemCounters m_counters;
-    int m_lines = 0;  // the level of each line as the events have told it
+    ModemLines m_lines;  // the level of each line as the events have told it
     // Lines whose read level disagreed with m_lines at the last look, and the
     // tick of that look: a resynchronisation waiting for its second look.
     std::array<std::optional<qint64>, 4> m_suspect;  // in dispatch order

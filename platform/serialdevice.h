@@ -1,10 +1,28 @@
 #pragma once
 
+#include <QFlags>
 #include <QString>
 #include <QtGlobal>
 #include <memory>
 
 namespace platform {
+
+// The modem-control lines by their own names. The kernel's bits for them
+// (TIOCM_*) stay inside the terminal device, so nothing above this layer
+// depends on how one system numbers its lines.
+enum class ModemLine : unsigned {
+    Dtr = 1u << 0,
+    Rts = 1u << 1,
+    Cts = 1u << 2,
+    Dsr = 1u << 3,
+    Ring = 1u << 4,
+    Dcd = 1u << 5,
+};
+Q_DECLARE_FLAGS(ModemLines, ModemLine)
+
+// The inputs a watcher can report on: the outputs DTR and RTS never change
+// by themselves.
+inline constexpr ModemLines kModemInputs{ModemLine::Ring, ModemLine::Cts, ModemLine::Dsr, ModemLine::Dcd};
 
 enum class Parity { None, Odd, Even, Mark, Space };
 enum class StopBits { One, OneAndHalf, Two };
@@ -42,15 +60,15 @@ public:
 
     virtual int applySettings(const LineSettings& settings) = 0;
 
-    // Blocks until one of the modem lines in `lines` (TIOCM_* bits) changes.
+    // Blocks until one of the modem lines in `lines` changes.
     // EINTR when interrupt() woke it; ENOTTY or EINVAL when the driver cannot
     // wait (the caller then polls); EIO when the device has gone.
-    virtual int waitForChange(int lines) = 0;
+    virtual int waitForChange(ModemLines lines) = 0;
 
     virtual int readCounters(ModemCounters& counters) = 0;
 
-    // Current modem lines as TIOCM_* bits.
-    virtual int readLines(int& lines) = 0;
+    // The modem lines that are on now.
+    virtual int readLines(ModemLines& lines) = 0;
 
     // Sleeps between two polls; EINTR when interrupt() woke it.
     virtual int pause(qint64 nanoseconds) = 0;
@@ -72,3 +90,5 @@ struct DeviceOpenResult {
 QString systemErrorText(int error);
 
 }  // namespace platform
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(platform::ModemLines)

@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <sys/ioctl.h>
 
 namespace platform {
 
@@ -18,7 +17,7 @@ std::chrono::steady_clock::time_point steadyAt(qint64 nanoseconds)
 
 }  // namespace
 
-SimulatedSerialDevice::SimulatedSerialDevice(Clock clock, int initialLines)
+SimulatedSerialDevice::SimulatedSerialDevice(Clock clock, ModemLines initialLines)
     : m_clock(clock)
     , m_lines(initialLines)
 {
@@ -36,7 +35,7 @@ void SimulatedSerialDevice::setSettingsError(int error)
     m_settingsError = error;
 }
 
-void SimulatedSerialDevice::scheduleLines(qint64 tick, int lines)
+void SimulatedSerialDevice::scheduleLines(qint64 tick, ModemLines lines)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -49,18 +48,18 @@ void SimulatedSerialDevice::scheduleDisappearance(qint64 tick)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_script.push_back({tick, 0, true});
+        m_script.push_back({tick, {}, true});
     }
     m_changed.notify_all();
 }
 
-void SimulatedSerialDevice::applyLinesNow(qint64 tick, int lines, bool counted)
+void SimulatedSerialDevice::applyLinesNow(qint64 tick, ModemLines lines, bool counted)
 {
     std::lock_guard lock(m_mutex);
     apply({tick, lines, false, counted});
 }
 
-void SimulatedSerialDevice::changeLinesWhileReading(qint64 tick, int lines)
+void SimulatedSerialDevice::changeLinesWhileReading(qint64 tick, ModemLines lines)
 {
     std::lock_guard lock(m_mutex);
     m_whileReading = Step{tick, lines, false, true};
@@ -78,7 +77,7 @@ qint64 SimulatedSerialDevice::clockNow() const
     return m_clock == Clock::Virtual ? m_now : monotonicNanoseconds();
 }
 
-int SimulatedSerialDevice::lines() const
+ModemLines SimulatedSerialDevice::lines() const
 {
     std::lock_guard lock(m_mutex);
     return m_lines;
@@ -122,14 +121,14 @@ void SimulatedSerialDevice::apply(const Step& step)
         m_gone = true;
         return;
     }
-    const int changed = step.counted ? m_lines ^ step.lines : 0;
-    if (changed & TIOCM_CTS)
+    const ModemLines changed = step.counted ? m_lines ^ step.lines : ModemLines();
+    if (changed.testFlag(ModemLine::Cts))
         ++m_counters.cts;
-    if (changed & TIOCM_DSR)
+    if (changed.testFlag(ModemLine::Dsr))
         ++m_counters.dsr;
-    if (changed & TIOCM_RNG)
+    if (changed.testFlag(ModemLine::Ring))
         ++m_counters.rng;
-    if (changed & TIOCM_CD)
+    if (changed.testFlag(ModemLine::Dcd))
         ++m_counters.dcd;
     m_lines = step.lines;
 }
@@ -163,7 +162,7 @@ int SimulatedSerialDevice::applySettings(const LineSettings& settings)
     return 0;
 }
 
-int SimulatedSerialDevice::waitForChange(int lines)
+int SimulatedSerialDevice::waitForChange(ModemLines lines)
 {
     std::unique_lock lock(m_mutex);
     ++m_waitCalls;
@@ -176,10 +175,10 @@ int SimulatedSerialDevice::waitForChange(int lines)
     // at the start of the wait.
     const ModemCounters start = m_counters;
     const auto moved = [&] {
-        return ((lines & TIOCM_CTS) && m_counters.cts != start.cts)
-            || ((lines & TIOCM_DSR) && m_counters.dsr != start.dsr)
-            || ((lines & TIOCM_RNG) && m_counters.rng != start.rng)
-            || ((lines & TIOCM_CD) && m_counters.dcd != start.dcd);
+        return (lines.testFlag(ModemLine::Cts) && m_counters.cts != start.cts)
+            || (lines.testFlag(ModemLine::Dsr) && m_counters.dsr != start.dsr)
+            || (lines.testFlag(ModemLine::Ring) && m_counters.rng != start.rng)
+            || (lines.testFlag(ModemLine::Dcd) && m_counters.dcd != start.dcd);
     };
     for (;;) {
         if (takeInterrupt())
@@ -220,7 +219,7 @@ int SimulatedSerialDevice::readCounters(ModemCounters& counters)
     return 0;
 }
 
-int SimulatedSerialDevice::readLines(int& lines)
+int SimulatedSerialDevice::readLines(ModemLines& lines)
 {
     std::lock_guard lock(m_mutex);
     applyDue();

@@ -28,27 +28,27 @@ public:
         bool modemLines = true; // TIOCMGET
     };
 
-    explicit SimulatedSerialDevice(Clock clock = Clock::Virtual, int initialLines = 0);
+    explicit SimulatedSerialDevice(Clock clock = Clock::Virtual, ModemLines initialLines = {});
 
     void setCapabilities(const Capabilities& capabilities);
     void setSettingsError(int error);
 
-    // The lines (TIOCM_* bits) become `lines` at `tick`. Ticks must not
+    // The lines that are on become `lines` at `tick`. Ticks must not
     // decrease from one call to the next.
-    void scheduleLines(qint64 tick, int lines);
+    void scheduleLines(qint64 tick, ModemLines lines);
     // From `tick` on every call fails with EIO, as after unplugging.
     void scheduleDisappearance(qint64 tick);
     // Changes the lines at once, without waking a waiting thread: an edge
     // that arrives while the watcher is busy elsewhere. Uncounted, the
     // interrupt counters stay as they were, as when a driver misses an edge.
-    void applyLinesNow(qint64 tick, int lines, bool counted = true);
+    void applyLinesNow(qint64 tick, ModemLines lines, bool counted = true);
     // After the next wake-up of waitForChange the lines become `lines`
     // between the counter read and the line read that follow it: a contact
     // that moves again while the woken watcher looks.
-    void changeLinesWhileReading(qint64 tick, int lines);
+    void changeLinesWhileReading(qint64 tick, ModemLines lines);
 
     qint64 now() const;
-    int lines() const;
+    ModemLines lines() const;
     bool hasPendingScript() const;
     LineSettings lastSettings() const;
     int waitCalls() const;
@@ -56,9 +56,9 @@ public:
     int purgeCalls() const;
 
     int applySettings(const LineSettings& settings) override;
-    int waitForChange(int lines) override;
+    int waitForChange(ModemLines lines) override;
     int readCounters(ModemCounters& counters) override;
-    int readLines(int& lines) override;
+    int readLines(ModemLines& lines) override;
     int pause(qint64 nanoseconds) override;
     void interrupt() override;
     void purge() override;
@@ -66,7 +66,7 @@ public:
 private:
     struct Step {
         qint64 tick = 0;
-        int lines = 0;
+        ModemLines lines;
         bool vanish = false;
         bool counted = true;
     };
@@ -83,7 +83,7 @@ private:
     std::deque<Step> m_script;
     std::optional<Step> m_whileReading;
     bool m_woken = false;  // a wake-up since m_whileReading was set
-    int m_lines = 0;
+    ModemLines m_lines;
     ModemCounters m_counters;
     qint64 m_now = 0;
     bool m_gone = false;

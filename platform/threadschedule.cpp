@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -48,6 +49,14 @@ bool applyThreadSchedule(int threadId, const ThreadSchedule& schedule)
     if (sched_getscheduler(threadId) != SCHED_OTHER)
         sched_setscheduler(threadId, SCHED_OTHER, &normal);
     return setpriority(PRIO_PROCESS, id_t(threadId), schedule.niceValue) == 0;
+}
+
+bool requestRealTimeForCurrentThread(int fifoPriority)
+{
+    sched_param param{};
+    param.sched_priority =
+        std::clamp(fifoPriority, sched_get_priority_min(SCHED_FIFO), sched_get_priority_max(SCHED_FIFO));
+    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
 }
 
 }  // namespace platform

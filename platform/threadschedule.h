@@ -22,4 +22,10 @@ int currentThreadId();
 // falls back to the highest nice value the system allows.
 bool applyThreadSchedule(int threadId, const ThreadSchedule& schedule);
 
+// Best effort, for the calling thread: the real-time FIFO policy at
+// `fifoPriority` (clamped to what the system offers). Unlike
+// applyThreadSchedule there is no fallback; a refused request leaves the
+// thread exactly as it was.
+bool requestRealTimeForCurrentThread(int fifoPriority);
+
 }  // namespace platform

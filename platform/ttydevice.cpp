@@ -15,6 +15,16 @@ namespace platform {
 
 namespace {
 
+struct LineBit {
+    ModemLine line;
+    int bit;
+};
+
+constexpr LineBit kLineBits[] = {
+    {ModemLine::Dtr, TIOCM_DTR}, {ModemLine::Rts, TIOCM_RTS}, {ModemLine::Cts, TIOCM_CTS},
+    {ModemLine::Dsr, TIOCM_DSR}, {ModemLine::Ring, TIOCM_RNG}, {ModemLine::Dcd, TIOCM_CD},
+};
+
 void ignoreWake(int) {}
 
 void installWakeHandler()
@@ -171,10 +181,10 @@ void TtyDevice::noteWaiter()
     }
 }
 
-int TtyDevice::waitForChange(int lines)
+int TtyDevice::waitForChange(ModemLines lines)
 {
     noteWaiter();
-    return resultOf(ioctl(m_fd, TIOCMIWAIT, lines));
+    return resultOf(ioctl(m_fd, TIOCMIWAIT, kernelModemBits(lines)));
 }
 
 int TtyDevice::readCounters(ModemCounters& counters)
@@ -189,10 +199,12 @@ int TtyDevice::readCounters(ModemCounters& counters)
     return 0;
 }
 
-int TtyDevice::readLines(int& lines)
+int TtyDevice::readLines(ModemLines& lines)
 {
-    if (ioctl(m_fd, TIOCMGET, &lines) != 0)
+    int bits = 0;
+    if (ioctl(m_fd, TIOCMGET, &bits) != 0)
         return errno;
+    lines = modemLinesFromKernel(bits);
     return 0;
 }
 
@@ -212,6 +224,24 @@ void TtyDevice::interrupt()
 void TtyDevice::purge()
 {
     tcflush(m_fd, TCIOFLUSH);
+}
+
+int kernelModemBits(ModemLines lines)
+{
+    int bits = 0;
+    for (const LineBit& entry : kLineBits) {
+        if (lines.testFlag(entry.line))
+            bits |= entry.bit;
+    }
+    return bits;
+}
+
+ModemLines modemLinesFromKernel(int bits)
+{
+    ModemLines lines;
+    for (const LineBit& entry : kLineBits)
+        lines.setFlag(entry.line, (bits & entry.bit) != 0);
+    return lines;
 }
 
 }  // namespace platform

@@ -35,9 +35,9 @@ public:
     TtyDevice& operator=(const TtyDevice&) = delete;
 
     int applySettings(const LineSettings& settings) override;
-    int waitForChange(int lines) override;
+    int waitForChange(ModemLines lines) override;
     int readCounters(ModemCounters& counters) override;
-    int readLines(int& lines) override;
+    int readLines(ModemLines& lines) override;
     int pause(qint64 nanoseconds) override;
     void interrupt() override;
     void purge() override;
@@ -55,6 +55,11 @@ private:
     std::atomic<bool> m_hasWaiter{false};
     pthread_t m_waiter{};
 };
+
+// The kernel's TIOCM_* bits for a set of lines, and back; bits that have
+// no name of ours are dropped.
+int kernelModemBits(ModemLines lines);
+ModemLines modemLinesFromKernel(int bits);
 
 // Sets a speed that has no Bxxx constant (14400, 56000, 128000, 256000 or
 // any user speed) through termios2; 0 or errno.

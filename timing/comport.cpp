@@ -10,7 +10,6 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <cerrno>
-#include <sys/ioctl.h>
 
 int baudRateValue(TBaudRate rate)
 {
@@ -40,17 +39,14 @@ quint32 commEventMask(TEvents events)
     return mask;
 }
 
-int watchedLines(TEvents events)
+platform::ModemLines watchedLines(TEvents events)
 {
-    int lines = 0;
-    if (events & eventBit(evRing))
-        lines |= TIOCM_RNG;
-    if (events & eventBit(evCTS))
-        lines |= TIOCM_CTS;
-    if (events & eventBit(evDSR))
-        lines |= TIOCM_DSR;
-    if (events & eventBit(evRLSD))
-        lines |= TIOCM_CD;
+    using platform::ModemLine;
+    platform::ModemLines lines;
+    lines.setFlag(ModemLine::Ring, events & eventBit(evRing));
+    lines.setFlag(ModemLine::Cts, events & eventBit(evCTS));
+    lines.setFlag(ModemLine::Dsr, events & eventBit(evDSR));
+    lines.setFlag(ModemLine::Dcd, events & eventBit(evRLSD));
     return lines;
 }
 
@@ -178,17 +174,18 @@ quint32 TComPort::ModemStatus() const
 {
     if (!m_open || !m_device)
         return 0;
-    int lines = 0;
+    platform::ModemLines lines;
     if (m_device->readLines(lines) != 0)
         return 0;
+    using platform::ModemLine;
     quint32 status = 0;
-    if (lines & TIOCM_CTS)
+    if (lines.testFlag(ModemLine::Cts))
         status |= MS_CTS_ON;
-    if (lines & TIOCM_DSR)
+    if (lines.testFlag(ModemLine::Dsr))
         status |= MS_DSR_ON;
-    if (lines & TIOCM_RNG)
+    if (lines.testFlag(ModemLine::Ring))
         status |= MS_RING_ON;
-    if (lines & TIOCM_CD)
+    if (lines.testFlag(ModemLine::Dcd))
         status |= MS_RLSD_ON;
     return status;
 }
@@ -210,19 +207,19 @@ void TComPort::deliver(quint64 session, const std::vector<platform::ModemChange>
         if (session != m_session || !m_open)
             return;
         switch (change.line) {
-        case TIOCM_RNG:
+        case platform::ModemLine::Ring:
             if (m_events & eventBit(evRing))
                 emit ring(change.tick);
             break;
-        case TIOCM_CTS:
+        case platform::ModemLine::Cts:
             if (m_events & eventBit(evCTS))
                 emit ctsChanged(change.on, change.tick);
             break;
-        case TIOCM_DSR:
+        case platform::ModemLine::Dsr:
             if (m_events & eventBit(evDSR))
                 emit dsrChanged(change.on, change.tick);
             break;
-        case TIOCM_CD:
+        case platform::ModemLine::Dcd:
             if (m_events & eventBit(evRLSD))
                 emit rlsdChanged(change.on, change.tick);
             break;

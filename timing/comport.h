@@ -33,8 +33,8 @@ int baudRateValue(TBaudRate rate);
 // The comm-event mask of a set: EV_RXCHAR 1, EV_RXFLAG 2, EV_TXEMPTY 4,
 // EV_CTS 8, EV_DSR 16, EV_RLSD 32, EV_BREAK 64, EV_ERR 128, EV_RING 256.
 quint32 commEventMask(TEvents events);
-// The modem lines (TIOCM_* bits) the worker watches for a set.
-int watchedLines(TEvents events);
+// The modem lines the worker watches for a set.
+platform::ModemLines watchedLines(TEvents events);
 
 // Modem-status bits returned by ModemStatus.
 constexpr quint32 MS_CTS_ON = 16;

@@ -1,14 +1,13 @@
 #include "timing/comthread.h"
 
 #include "platform/serialdevice.h"
+#include "platform/threadschedule.h"
 
 #include <cerrno>
 #include <chrono>
-#include <pthread.h>
-#include <sched.h>
 
-TComThread::TComThread(platform::SerialDevice& device, int lines, std::function<qint64()> tickSource,
-                       Callbacks callbacks, qint64 pollInterval)
+TComThread::TComThread(platform::SerialDevice& device, platform::ModemLines lines,
+                       std::function<qint64()> tickSource, Callbacks callbacks, qint64 pollInterval)
     : m_device(device)
     , m_lines(lines)
     , m_watcher(device, lines, std::move(tickSource), pollInterval)
@@ -27,12 +26,10 @@ void TComThread::run()
     // The worker only sleeps and hands edges on, so a real-time priority
     // costs nothing and keeps a busy machine from delaying the tick it reads.
     // Where it is not permitted the worker runs at normal priority.
-    sched_param param{};
-    param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 9;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+    platform::requestRealTimeForCurrentThread(kWorkerFifoPriority);
 
     int error = 0;
-    if (m_lines == 0) {
+    if (!m_lines) {
         // Nothing to watch: the worker only waits to be stopped.
         std::unique_lock lock(m_mutex);
         m_ended.wait(lock, [this] { return m_stop.load(); });

@@ -25,7 +25,7 @@ public:
         std::function<void(int error)> failed;
     };
 
-    TComThread(platform::SerialDevice& device, int lines, std::function<qint64()> tickSource,
+    TComThread(platform::SerialDevice& device, platform::ModemLines lines, std::function<qint64()> tickSource,
                Callbacks callbacks, qint64 pollInterval = platform::ModemWatcher::kDefaultPollInterval);
     // Stops the worker and waits for it.
     ~TComThread();
@@ -40,10 +40,14 @@ public:
     platform::WatchMode mode() const { return m_watcher.mode(); }
 
 private:
+    // Low among the real-time levels (1 … 99): the kernel's interrupt
+    // threads, which deliver the edge in the first place, stay ahead of it.
+    static constexpr int kWorkerFifoPriority = 10;
+
     void run();
 
     platform::SerialDevice& m_device;
-    int m_lines = 0;
+    platform::ModemLines m_lines;
     platform::ModemWatcher m_watcher;
     Callbacks m_callbacks;
     std::atomic<bool> m_stop{false};

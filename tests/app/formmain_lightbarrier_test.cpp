@@ -13,10 +13,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <sys/ioctl.h>
 
 namespace {
 
+using platform::ModemLine;
+using platform::ModemLines;
 using platform::SimulatedSerialDevice;
 
 // The whole path from a modem-line edge to a time row: the real serial
@@ -32,8 +33,8 @@ protected:
         options.ask = [](const QString&) { return true; };
         options.deviceOpener = [this](int port) {
             openedPort = port;
-            auto device = std::make_unique<SimulatedSerialDevice>(SimulatedSerialDevice::Clock::Virtual, 0);
-            device->scheduleLines(0, 0);
+            auto device = std::make_unique<SimulatedSerialDevice>(SimulatedSerialDevice::Clock::Virtual);
+            device->scheduleLines(0, {});
             this->device = device.get();
             return platform::DeviceOpenResult{std::move(device), 0};
         };
@@ -55,7 +56,7 @@ protected:
     {
         const int before = int(dsr->count());
         lineTick += 1000;
-        device->scheduleLines(lineTick, on ? TIOCM_DSR : 0);
+        device->scheduleLines(lineTick, on ? ModemLines(ModemLine::Dsr) : ModemLines());
         QTRY_COMPARE_WITH_TIMEOUT(int(dsr->count()), before + 1, 5000);
     }
     void pass(double msLater)

@@ -5,18 +5,19 @@
 
 #include <cerrno>
 #include <gtest/gtest.h>
-#include <sys/ioctl.h>
 
 namespace {
 
 using platform::ModemChange;
+using platform::ModemLine;
+using platform::ModemLines;
 using platform::SimulatedSerialDevice;
 
 constexpr qint64 kMs = 1'000'000;  // ticks per millisecond (ns ticks)
 
 class ModemWatcherTest : public ::testing::Test {
 protected:
-    platform::ModemWatcher watcher(int lines = TIOCM_DSR, qint64 pollInterval = 500'000)
+    platform::ModemWatcher watcher(ModemLines lines = ModemLine::Dsr, qint64 pollInterval = 500'000)
     {
         return platform::ModemWatcher(m_device, lines, [this] { return m_device.now(); }, pollInterval);
     }
@@ -33,15 +34,15 @@ protected:
 
 TEST_F(ModemWatcherTest, ReportsEachEdgeWithTheTickItWasSeenAt)
 {
-    m_device.scheduleLines(10 * kMs, TIOCM_DSR);
-    m_device.scheduleLines(25 * kMs, 0);
-    m_device.scheduleLines(40 * kMs, TIOCM_DSR);
+    m_device.scheduleLines(10 * kMs, ModemLine::Dsr);
+    m_device.scheduleLines(25 * kMs, {});
+    m_device.scheduleLines(40 * kMs, ModemLine::Dsr);
     auto w = watcher();
     const std::vector<std::pair<bool, qint64>> expected = {{true, 10 * kMs}, {false, 25 * kMs}, {true, 40 * kMs}};
     for (const auto& [on, tick] : expected) {
         ASSERT_EQ(next(w), 0);
         ASSERT_EQ(m_changes.size(), 1u);
-        EXPECT_EQ(m_changes[0].line, TIOCM_DSR);
+        EXPECT_EQ(m_changes[0].line, ModemLine::Dsr);
         EXPECT_EQ(m_changes[0].on, on);
         EXPECT_EQ(m_changes[0].tick, tick);
     }
@@ -51,14 +52,14 @@ TEST_F(ModemWatcherTest, ReportsEachEdgeWithTheTickItWasSeenAt)
 
 TEST_F(ModemWatcherTest, AnEdgeBetweenTwoWaitsIsNotLost)
 {
-    m_device.scheduleLines(10 * kMs, TIOCM_DSR);
+    m_device.scheduleLines(10 * kMs, ModemLine::Dsr);
     auto w = watcher();
     ASSERT_EQ(next(w), 0);
     const int waits = m_device.waitCalls();
 
     // The beam clears while the watcher is away handing on the first edge;
     // a wait would never see it.
-    m_device.applyLinesNow(12 * kMs, 0);
+    m_device.applyLinesNow(12 * kMs, {});
     ASSERT_EQ(next(w), 0);
     ASSERT_EQ(m_changes.size(), 1u);
     EXPECT_FALSE(m_changes[0].on);
@@ -68,13 +69,13 @@ TEST_F(ModemWatcherTest, AnEdgeBetweenTwoWaitsIsNotLost)
 
 TEST_F(ModemWatcherTest, SeveralEdgesSinceTheLastLookAreAllReportedInOrder)
 {
-    m_device.scheduleLines(5 * kMs, TIOCM_DSR);
+    m_device.scheduleLines(5 * kMs, ModemLine::Dsr);
     auto w = watcher();
     ASSERT_EQ(next(w), 0);
     // A chattering contact: three edges before the watcher looks again.
-    m_device.applyLinesNow(7 * kMs, 0);
-    m_device.applyLinesNow(8 * kMs, TIOCM_DSR);
-    m_device.applyLinesNow(9 * kMs, 0);
+    m_device.applyLinesNow(7 * kMs, {});
+    m_device.applyLinesNow(8 * kMs, ModemLine::Dsr);
+    m_device.applyLinesNow(9 * kMs, {});
     ASSERT_EQ(next(w), 0);
     ASSERT_EQ(m_changes.size(), 3u);
     EXPECT_FALSE(m_changes[0].on);
@@ -89,9 +90,9 @@ TEST_F(ModemWatcherTest, ALineThatMovesBetweenTheTwoReadsGivesEachEdgeOnce)
 {
     // The beam is broken at 10 ms and clears at 11 ms, after the woken
     // watcher has read the counters and before it reads the line.
-    m_device.scheduleLines(10 * kMs, TIOCM_DSR);
-    m_device.changeLinesWhileReading(11 * kMs, 0);
-    m_device.scheduleLines(30 * kMs, TIOCM_DSR);
+    m_device.scheduleLines(10 * kMs, ModemLine::Dsr);
+    m_device.changeLinesWhileReading(11 * kMs, {});
+    m_device.scheduleLines(30 * kMs, ModemLine::Dsr);
     auto w = watcher();
     std::vector<std::pair<bool, qint64>> seen;
     for (int i = 0; i < 3; ++i) {
@@ -105,12 +106,12 @@ TEST_F(ModemWatcherTest, ALineThatMovesBetweenTheTwoReadsGivesEachEdgeOnce)
 
 TEST_F(ModemWatcherTest, AnEdgeTheCountersMissedIsReportedAfterASecondLook)
 {
-    m_device.scheduleLines(10 * kMs, TIOCM_DSR);
+    m_device.scheduleLines(10 * kMs, ModemLine::Dsr);
     auto w = watcher();
     ASSERT_EQ(next(w), 0);
-    m_device.applyLinesNow(12 * kMs, 0, /*counted=*/false);
-    m_device.scheduleLines(20 * kMs, 0);  // time goes on, the line stays
-    m_device.scheduleLines(30 * kMs, TIOCM_DSR);
+    m_device.applyLinesNow(12 * kMs, {}, /*counted=*/false);
+    m_device.scheduleLines(20 * kMs, {});  // time goes on, the line stays
+    m_device.scheduleLines(30 * kMs, ModemLine::Dsr);
     ASSERT_EQ(next(w), 0);
     ASSERT_EQ(m_changes.size(), 1u);
     EXPECT_FALSE(m_changes[0].on);
@@ -123,32 +124,32 @@ TEST_F(ModemWatcherTest, AnEdgeTheCountersMissedIsReportedAfterASecondLook)
 
 TEST_F(ModemWatcherTest, OneWakeUpDispatchesRingThenCtsThenDsrThenCarrier)
 {
-    auto w = watcher(TIOCM_RNG | TIOCM_CTS | TIOCM_DSR | TIOCM_CD);
-    m_device.scheduleLines(1 * kMs, TIOCM_DSR);
+    auto w = watcher(ModemLine::Ring | ModemLine::Cts | ModemLine::Dsr | ModemLine::Dcd);
+    m_device.scheduleLines(1 * kMs, ModemLine::Dsr);
     ASSERT_EQ(next(w), 0);
-    m_device.applyLinesNow(2 * kMs, TIOCM_CD | TIOCM_CTS | TIOCM_RNG);
+    m_device.applyLinesNow(2 * kMs, ModemLine::Dcd | ModemLine::Cts | ModemLine::Ring);
     ASSERT_EQ(next(w), 0);
     ASSERT_EQ(m_changes.size(), 4u);
-    EXPECT_EQ(m_changes[0].line, TIOCM_RNG);
-    EXPECT_EQ(m_changes[1].line, TIOCM_CTS);
-    EXPECT_EQ(m_changes[2].line, TIOCM_DSR);
-    EXPECT_EQ(m_changes[3].line, TIOCM_CD);
+    EXPECT_EQ(m_changes[0].line, ModemLine::Ring);
+    EXPECT_EQ(m_changes[1].line, ModemLine::Cts);
+    EXPECT_EQ(m_changes[2].line, ModemLine::Dsr);
+    EXPECT_EQ(m_changes[3].line, ModemLine::Dcd);
 }
 
 TEST_F(ModemWatcherTest, UnwatchedLinesAreIgnored)
 {
-    auto w = watcher(TIOCM_DSR);
-    m_device.scheduleLines(1 * kMs, TIOCM_CTS);
-    m_device.scheduleLines(2 * kMs, TIOCM_CTS | TIOCM_DSR);
+    auto w = watcher(ModemLine::Dsr);
+    m_device.scheduleLines(1 * kMs, ModemLine::Cts);
+    m_device.scheduleLines(2 * kMs, ModemLine::Cts | ModemLine::Dsr);
     ASSERT_EQ(next(w), 0);
     ASSERT_EQ(m_changes.size(), 1u);
-    EXPECT_EQ(m_changes[0].line, TIOCM_DSR);
+    EXPECT_EQ(m_changes[0].line, ModemLine::Dsr);
     EXPECT_EQ(m_changes[0].tick, 2 * kMs);
 }
 
 TEST_F(ModemWatcherTest, DeviceGoneEndsWithEio)
 {
-    m_device.scheduleLines(1 * kMs, TIOCM_DSR);
+    m_device.scheduleLines(1 * kMs, ModemLine::Dsr);
     m_device.scheduleDisappearance(3 * kMs);
     auto w = watcher();
     ASSERT_EQ(next(w), 0);
@@ -198,12 +199,12 @@ TEST_P(ModemWatcherFallback, SeesEveryEdgeWithinOnePollInterval)
     // Without counters a pulse shorter than the poll interval can slip
     // through, so these edges lie at least one interval apart.
     const std::vector<qint64> ticks = {3 * kMs + 123, 4 * kMs + 200'000, 9 * kMs + 999'999, 20 * kMs};
-    int lines = 0;
+    ModemLines lines;
     for (const qint64 tick : ticks) {
-        lines ^= TIOCM_DSR;
+        lines ^= ModemLine::Dsr;
         m_device.scheduleLines(tick, lines);
     }
-    auto w = watcher(TIOCM_DSR, c.pollInterval);
+    auto w = watcher(ModemLine::Dsr, c.pollInterval);
     bool level = false;
     for (const qint64 tick : ticks) {
         ASSERT_EQ(next(w), 0);
@@ -232,10 +233,10 @@ INSTANTIATE_TEST_SUITE_P(Table, ModemWatcherFallback,
 TEST_F(ModemWatcherTest, PollingWithCountersCatchesAPulseShorterThanThePoll)
 {
     m_device.setCapabilities({false, true, true});
-    auto w = watcher(TIOCM_DSR, 1'000'000);
+    auto w = watcher(ModemLine::Dsr, 1'000'000);
     // On and off again within 0.2 ms, between two polls.
-    m_device.scheduleLines(2 * kMs + 100'000, TIOCM_DSR);
-    m_device.scheduleLines(2 * kMs + 300'000, 0);
+    m_device.scheduleLines(2 * kMs + 100'000, ModemLine::Dsr);
+    m_device.scheduleLines(2 * kMs + 300'000, {});
     ASSERT_EQ(next(w), 0);
     ASSERT_EQ(m_changes.size(), 2u);
     EXPECT_TRUE(m_changes[0].on);

@@ -138,21 +138,37 @@ TEST(TtyDeviceSettingsErrors, RejectsANonPositiveSpeed)
     EXPECT_EQ(opened.device->applySettings(make(0, 8, P::None, S::One, F::None)), EINVAL);
 }
 
+TEST(TtyDeviceModemLines, TranslateToAndFromTheKernelBits)
+{
+    using platform::ModemLine;
+    const std::pair<ModemLine, int> pairs[] = {
+        {ModemLine::Dtr, TIOCM_DTR}, {ModemLine::Rts, TIOCM_RTS}, {ModemLine::Cts, TIOCM_CTS},
+        {ModemLine::Dsr, TIOCM_DSR}, {ModemLine::Ring, TIOCM_RNG}, {ModemLine::Dcd, TIOCM_CD}};
+    for (const auto& [line, bit] : pairs) {
+        EXPECT_EQ(platform::kernelModemBits(line), bit);
+        EXPECT_EQ(platform::modemLinesFromKernel(bit), platform::ModemLines(line));
+    }
+    EXPECT_EQ(platform::kernelModemBits(ModemLine::Dsr | ModemLine::Dcd), TIOCM_DSR | TIOCM_CD);
+    // Bits without a name of ours (loopback, secondary lines) are dropped.
+    EXPECT_EQ(platform::modemLinesFromKernel(TIOCM_LE | TIOCM_ST | TIOCM_SR | TIOCM_CTS),
+              platform::ModemLines(ModemLine::Cts));
+}
+
 TEST(TtyDeviceModemLines, APtyCannotWaitSoTheWatcherFallsBackAndThenFails)
 {
     Pty pty;
     platform::TtyOpenResult opened = platform::TtyDevice::open(pty.path);
     ASSERT_NE(opened.device, nullptr);
     platform::TtyDevice& device = *opened.device;
-    int lines = 0;
+    platform::ModemLines lines;
     platform::ModemCounters counters;
-    EXPECT_EQ(device.waitForChange(TIOCM_DSR), ENOTTY);
+    EXPECT_EQ(device.waitForChange(platform::ModemLine::Dsr), ENOTTY);
     EXPECT_EQ(device.readCounters(counters), ENOTTY);
     EXPECT_EQ(device.readLines(lines), ENOTTY);
 
     // Without any modem lines there is nothing to watch: the watcher reports
     // the error instead of spinning.
-    platform::ModemWatcher watcher(device, TIOCM_DSR, [] { return qint64(0); });
+    platform::ModemWatcher watcher(device, platform::ModemLine::Dsr, [] { return qint64(0); });
     std::vector<platform::ModemChange> changes;
     std::atomic<bool> stop{false};
     EXPECT_EQ(watcher.next(changes, stop), ENOTTY);
@@ -194,12 +210,12 @@ TEST(TtyDeviceRealPort, OpensSetsAndReadsTheModemLines)
     platform::LineSettings settings;
     settings.flowControl = platform::FlowControl::RtsCts;
     ASSERT_EQ(opened.device->applySettings(settings), 0);
-    int lines = 0;
+    platform::ModemLines lines;
     ASSERT_EQ(opened.device->readLines(lines), 0);
-    EXPECT_TRUE(lines & TIOCM_DTR);
+    EXPECT_TRUE(lines.testFlag(platform::ModemLine::Dtr));
 
     // The watcher must stop promptly whichever way the driver waits.
-    platform::ModemWatcher watcher(*opened.device, TIOCM_DSR, [] { return qint64(0); });
+    platform::ModemWatcher watcher(*opened.device, platform::ModemLine::Dsr, [] { return qint64(0); });
     std::atomic<bool> stop{false};
     std::atomic<int> result{-1};
     std::thread worker([&] {

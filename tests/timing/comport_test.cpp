@@ -12,11 +12,12 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <pty.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
 
+using platform::ModemLine;
+using platform::ModemLines;
 using platform::SimulatedSerialDevice;
 
 constexpr qint64 kMs = 1'000'000;
@@ -34,7 +35,7 @@ bool waitUntil(Predicate done, int limitMs = 5000)
 // A simulated device that tells the test when the port has let it go.
 class TrackedDevice : public SimulatedSerialDevice {
 public:
-    TrackedDevice(std::shared_ptr<bool> released, int initialLines)
+    TrackedDevice(std::shared_ptr<bool> released, ModemLines initialLines)
         : SimulatedSerialDevice(Clock::Virtual, initialLines)
         , m_released(std::move(released))
     {
@@ -90,7 +91,7 @@ protected:
     int m_openedPort = -1;
     int m_openError = 0;
     int m_settingsError = 0;
-    int m_initialLines = 0;
+    ModemLines m_initialLines;
     SimulatedSerialDevice::Capabilities m_capabilities;
     std::vector<std::string> m_log;
     std::vector<std::pair<bool, qint64>> m_dsr;
@@ -138,8 +139,8 @@ TEST(ComPortMasks, EventSetsGiveTheCommMaskAndTheWatchedLines)
     EXPECT_EQ(commEventMask(eventBit(evRxFlag)), 2u);
     EXPECT_EQ(commEventMask(eventBit(evTxEmpty)), 4u);
     EXPECT_EQ(commEventMask(0), 0u);
-    EXPECT_EQ(watchedLines(window), TIOCM_RNG | TIOCM_CTS | TIOCM_DSR | TIOCM_CD);
-    EXPECT_EQ(watchedLines(eventBit(evDSR) | eventBit(evRxChar)), TIOCM_DSR);
+    EXPECT_EQ(watchedLines(window), ModemLine::Ring | ModemLine::Cts | ModemLine::Dsr | ModemLine::Dcd);
+    EXPECT_EQ(watchedLines(eventBit(evDSR) | eventBit(evRxChar)), ModemLine::Dsr);
     EXPECT_EQ(baudRateValue(br110), 110);
     EXPECT_EQ(baudRateValue(br14400), 14400);
     EXPECT_EQ(baudRateValue(br256000), 256000);
@@ -230,9 +231,9 @@ TEST_F(ComPortTest, DsrEdgesArriveOnTheOwnersThreadWithTheirTicksInOrder)
 {
     record();
     ASSERT_TRUE(m_port.tryOpen().ok());
-    m_device->scheduleLines(100 * kMs, TIOCM_DSR);
-    m_device->scheduleLines(180 * kMs, 0);
-    m_device->scheduleLines(250 * kMs + 7, TIOCM_DSR);
+    m_device->scheduleLines(100 * kMs, ModemLine::Dsr);
+    m_device->scheduleLines(180 * kMs, {});
+    m_device->scheduleLines(250 * kMs + 7, ModemLine::Dsr);
     ASSERT_TRUE(waitUntil([this] { return m_dsr.size() >= 3; }));
     const std::vector<std::pair<bool, qint64>> expected = {{true, 100 * kMs}, {false, 180 * kMs}, {true, 250 * kMs + 7}};
     EXPECT_EQ(m_dsr, expected);
@@ -244,9 +245,9 @@ TEST_F(ComPortTest, TheWorkerNeverWaitsForABusyOwner)
     record();
     ASSERT_TRUE(m_port.tryOpen().ok());
     // The owner does not look at its events while all 200 edges happen.
-    int lines = 0;
+    ModemLines lines;
     for (int i = 1; i <= 200; ++i) {
-        lines ^= TIOCM_DSR;
+        lines ^= ModemLine::Dsr;
         m_device->scheduleLines(i * 10 * kMs, lines);
     }
     const QDeadlineTimer deadline(5000);
@@ -270,9 +271,9 @@ TEST_F(ComPortTest, OnlySelectedEventsAreRaised)
     QSignalSpy ring(&m_port, &TComPort::ring);
     m_port.setEvents(eventBit(evCTS) | eventBit(evRing));
     ASSERT_TRUE(m_port.tryOpen().ok());
-    m_device->scheduleLines(1 * kMs, TIOCM_DSR);
-    m_device->scheduleLines(2 * kMs, TIOCM_DSR | TIOCM_CTS);
-    m_device->scheduleLines(3 * kMs, TIOCM_DSR | TIOCM_CTS | TIOCM_RNG);
+    m_device->scheduleLines(1 * kMs, ModemLine::Dsr);
+    m_device->scheduleLines(2 * kMs, ModemLine::Dsr | ModemLine::Cts);
+    m_device->scheduleLines(3 * kMs, ModemLine::Dsr | ModemLine::Cts | ModemLine::Ring);
     ASSERT_TRUE(waitUntil([&] { return cts.size() == 1 && ring.size() == 1; }));
     EXPECT_EQ(cts.at(0).at(0).toBool(), true);
     EXPECT_EQ(cts.at(0).at(1).toLongLong(), 2 * kMs);
@@ -283,7 +284,7 @@ TEST_F(ComPortTest, OnlySelectedEventsAreRaised)
 
 TEST_F(ComPortTest, ModemStatusMapsTheLines)
 {
-    m_initialLines = TIOCM_DSR | TIOCM_CD | TIOCM_DTR;
+    m_initialLines = ModemLine::Dsr | ModemLine::Dcd | ModemLine::Dtr;
     ASSERT_TRUE(m_port.tryOpen().ok());
     EXPECT_EQ(m_port.ModemStatus(), MS_DSR_ON | MS_RLSD_ON);
     m_port.Close();
@@ -294,7 +295,7 @@ TEST_F(ComPortTest, EventsPostedBeforeCloseAreDropped)
 {
     record();
     ASSERT_TRUE(m_port.tryOpen().ok());
-    m_device->scheduleLines(1 * kMs, TIOCM_DSR);
+    m_device->scheduleLines(1 * kMs, ModemLine::Dsr);
     const QDeadlineTimer deadline(5000);
     while (m_device->hasPendingScript() && !deadline.hasExpired())
         QThread::yieldCurrentThread();
@@ -309,7 +310,7 @@ TEST_F(ComPortTest, AVanishedDeviceClosesThePortAndSaysSo)
     record();
     m_port.setPort(3);
     ASSERT_TRUE(m_port.tryOpen().ok());
-    m_device->scheduleLines(10 * kMs, TIOCM_DSR);
+    m_device->scheduleLines(10 * kMs, ModemLine::Dsr);
     m_device->scheduleDisappearance(20 * kMs);
     ASSERT_TRUE(waitUntil([this] { return m_log.size() >= 3; }));
     EXPECT_FALSE(m_port.isOpen());
@@ -324,8 +325,8 @@ TEST_F(ComPortTest, FallsBackToPollingWhenTheDriverCannotWait)
     m_capabilities.modemWait = false;
     m_port.setPollInterval(1'000'000);
     ASSERT_TRUE(m_port.tryOpen().ok());
-    m_device->scheduleLines(5 * kMs + 1, TIOCM_DSR);
-    m_device->scheduleLines(9 * kMs + 400'000, 0);
+    m_device->scheduleLines(5 * kMs + 1, ModemLine::Dsr);
+    m_device->scheduleLines(9 * kMs + 400'000, {});
     ASSERT_TRUE(waitUntil([this] { return m_dsr.size() >= 2; }));
     EXPECT_TRUE(m_port.isPolling());
     EXPECT_TRUE(m_dsr[0].first);

@@ -9,7 +9,6 @@
 #include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
-#include <sys/ioctl.h>
 
 namespace {
 
@@ -469,9 +468,10 @@ TEST(LightBarrierWithPort, EdgesFromTheDeviceStartTheRaceAndTakeTimes)
     clock.reset();
     EXPECT_TRUE(barrier.startPicture().visible);
     // Start at 1 s, a car 50 ms later (locked out), times at 2 s and 3.5 s.
-    const std::vector<std::pair<qint64, int>> script = {
-        {1000 * kMs, TIOCM_DSR}, {1020 * kMs, 0}, {1050 * kMs, TIOCM_DSR}, {1070 * kMs, 0},
-        {2000 * kMs, TIOCM_DSR}, {2030 * kMs, 0}, {3500 * kMs, TIOCM_DSR}, {3520 * kMs, 0}};
+    using platform::ModemLine;
+    const std::vector<std::pair<qint64, platform::ModemLines>> script = {
+        {1000 * kMs, ModemLine::Dsr}, {1020 * kMs, {}}, {1050 * kMs, ModemLine::Dsr}, {1070 * kMs, {}},
+        {2000 * kMs, ModemLine::Dsr}, {2030 * kMs, {}}, {3500 * kMs, ModemLine::Dsr}, {3520 * kMs, {}}};
     for (const auto& [tick, lines] : script)
         device->scheduleLines(tick, lines);
     device->scheduleDisappearance(4000 * kMs);
