@@ -2,7 +2,10 @@
 
 #include "platform/portmap.h"
 
-#include <QDir>
+#include <QByteArray>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,27 +14,46 @@
 
 namespace platform {
 
-QSet<quint64> devicesHeldByOthers(const QString& procFolder)
+QSet<quint64> devicesHeldByOthers(const QHash<QByteArray, quint64>& candidates, const QString& procFolder)
 {
     QSet<quint64> held;
-    const QString self = QString::number(getpid());
-    const QDir proc(procFolder);
-    const QStringList entries = proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& pid : entries) {
-        bool numeric = false;
-        pid.toInt(&numeric);
-        if (!numeric || pid == self)
+    if (candidates.isEmpty())
+        return held;
+    const QByteArray procPath = procFolder.toLocal8Bit();
+    DIR* proc = opendir(procPath.constData());
+    if (!proc)
+        return held;
+    const pid_t self = getpid();
+    while (const dirent* entry = readdir(proc)) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (end == entry->d_name || *end != '\0' || pid == self)
             continue;
         // Other users' descriptors are unreadable without privileges; what
         // cannot be seen is simply not counted.
-        const QDir fds(proc.filePath(pid) + QStringLiteral("/fd"));
-        const QStringList links = fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-        for (const QString& fd : links) {
-            struct stat st {};
-            if (stat(fds.filePath(fd).toLocal8Bit().constData(), &st) == 0 && S_ISCHR(st.st_mode))
-                held.insert(quint64(st.st_rdev));
+        const QByteArray fdPath = procPath + '/' + entry->d_name + "/fd";
+        const int dirFd = open(fdPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd < 0)
+            continue;
+        DIR* fds = fdopendir(dirFd);
+        if (!fds) {
+            close(dirFd);
+            continue;
         }
+        while (const dirent* fd = readdir(fds)) {
+            if (fd->d_name[0] == '.')
+                continue;
+            char target[PATH_MAX];
+            const ssize_t n = readlinkat(dirfd(fds), fd->d_name, target, sizeof target - 1);
+            if (n <= 0)
+                continue;
+            const auto found = candidates.constFind(QByteArray::fromRawData(target, n));
+            if (found != candidates.constEnd())
+                held.insert(found.value());
+        }
+        closedir(fds);
     }
+    closedir(proc);
     return held;
 }
 
@@ -66,6 +88,25 @@ quint32 findComPorts(const PortMap& map, const QSet<quint64>& heldByOthers)
         result = (result & 0xFFFFu) | (1u << (n - 1)) | (quint32(n) << 16);
     }
     return result;
+}
+
+quint32 probeComPorts(const PortMap& map, const QString& procFolder)
+{
+    // The kernel names an open device by its real path, so links such as
+    // the overrides' /dev/serial/by-id names are resolved first.
+    QHash<QByteArray, quint64> candidates;
+    for (int n = 1; n <= 16; ++n) {
+        struct stat st {};
+        const QByteArray path = map.devicePath(n).toLocal8Bit();
+        if (path.isEmpty() || stat(path.constData(), &st) != 0 || !S_ISCHR(st.st_mode))
+            continue;
+        char real[PATH_MAX];
+        if (realpath(path.constData(), real))
+            candidates.insert(QByteArray(real), quint64(st.st_rdev));
+    }
+    if (candidates.isEmpty())
+        return 0;
+    return findComPorts(map, devicesHeldByOthers(candidates, procFolder));
 }
 
 }  // namespace platform

@@ -192,7 +192,7 @@ quint32 TComPort::ModemStatus() const
 
 quint32 TComPort::FindComPorts()
 {
-    return platform::findComPorts(platform::PortMap::forCurrentUser(), platform::devicesHeldByOthers());
+    return platform::probeComPorts(platform::PortMap::forCurrentUser());
 }
 
 bool TComPort::isPolling() const

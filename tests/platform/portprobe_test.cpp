@@ -117,11 +117,13 @@ TEST_F(PortProbe, SkipsPortsHeldByOthers)
         // Another program has COM5 open.
         Holder holder(m_third.path);
         ASSERT_TRUE(holder.holding());
-        const QSet<quint64> held = platform::devicesHeldByOthers();
         struct stat st {};
         ASSERT_EQ(stat(m_third.path.toLocal8Bit().constData(), &st), 0);
+        const QSet<quint64> held = platform::devicesHeldByOthers({{m_third.path.toLocal8Bit(), quint64(st.st_rdev)}});
         EXPECT_TRUE(held.contains(quint64(st.st_rdev)));
         EXPECT_EQ(platform::findComPorts(map, held), (1u << 16) | 1u);
+        // The probe on its own finds the holder too.
+        EXPECT_EQ(platform::probeComPorts(map), (1u << 16) | 1u);
     }
     {
         // A second copy of this program holds the lock on COM1.
@@ -132,7 +134,7 @@ TEST_F(PortProbe, SkipsPortsHeldByOthers)
         close(fd);
     }
     // This process's own descriptors never count as someone else's.
-    EXPECT_EQ(platform::findComPorts(map, platform::devicesHeldByOthers()), (5u << 16) | (1u << 4) | 1u);
+    EXPECT_EQ(platform::probeComPorts(map), (5u << 16) | (1u << 4) | 1u);
 }
 
 TEST(PortProbeFolder, ReadsDescriptorsFromAFakeProcFolder)
@@ -149,8 +151,10 @@ TEST(PortProbeFolder, ReadsDescriptorsFromAFakeProcFolder)
 
     struct stat st {};
     ASSERT_EQ(stat("/dev/null", &st), 0);
-    const QSet<quint64> held = platform::devicesHeldByOthers(proc.path());
-    EXPECT_EQ(held, QSet<quint64>{quint64(st.st_rdev)});
+    EXPECT_EQ(platform::devicesHeldByOthers({{"/dev/null", quint64(st.st_rdev)}}, proc.path()),
+              QSet<quint64>{quint64(st.st_rdev)});
+    // Devices that are not candidates are not reported.
+    EXPECT_TRUE(platform::devicesHeldByOthers({{"/dev/zero", 5}}, proc.path()).isEmpty());
 }
 
 }  // namespace
