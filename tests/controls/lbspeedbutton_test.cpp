@@ -165,6 +165,17 @@ TEST_F(SpeedButton, TransparentButtonShowsTheBarAndItsRestImage)
     EXPECT_EQ(shown().pixelColor(4, 4), QColor(255, 255, 0));
 }
 
+TEST_F(SpeedButton, ShapedStylesLetTheParentShowAtTheirCorners)
+{
+    button->setColor(clYellow);
+    button->setStyle(bsModern);
+    const QImage rounded = shown();
+    EXPECT_EQ(rounded.pixelColor(0, 0), kBar);
+    EXPECT_EQ(rounded.pixelColor(19, 18), QColor(255, 255, 0));
+    button->setStyle(bsNormal);
+    EXPECT_NE(shown().pixelColor(0, 0), kBar);
+}
+
 TEST_F(SpeedButton, HotLookComesWithTheMouseAndFadesInEightSteps)
 {
     topBarLook();
