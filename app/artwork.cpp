@@ -235,3 +235,78 @@ QIcon toolGlyph(ToolGlyph glyph)
     }
     return icon;
 }
+
+namespace {
+
+// One image of a top-bar glyph in a `side` wide cell; `hot` is the look
+// while the mouse is over the button.
+void paintTopBarImage(QPainter& p, TopBarGlyph glyph, int height, bool hot)
+{
+    const QColor ink = hot ? QColor(255, 255, 255) : QColor(214, 219, 230);
+    const QColor outline = hot ? QColor(255, 196, 40) : QColor(24, 28, 40);
+    const QPointF centre(16, height / 2.0);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (glyph == TopBarGlyph::Settings) {
+        QPainterPath cog;
+        for (int i = 0; i < 16; ++i) {
+            const qreal r = (i % 2 == 0) ? 13.5 : 10.0;
+            const qreal a0 = (i - 0.5) * M_PI / 8;
+            const qreal a1 = (i + 0.5) * M_PI / 8;
+            const QPointF p0 = centre + QPointF(r * qCos(a0), r * qSin(a0));
+            const QPointF p1 = centre + QPointF(r * qCos(a1), r * qSin(a1));
+            if (i == 0)
+                cog.moveTo(p0);
+            else
+                cog.lineTo(p0);
+            cog.lineTo(p1);
+        }
+        cog.closeSubpath();
+        cog.addEllipse(centre, 4.5, 4.5);
+        cog.setFillRule(Qt::OddEvenFill);
+        p.setPen(QPen(outline, hot ? 1.6 : 1.0));
+        p.setBrush(ink);
+        p.drawPath(cog);
+        return;
+    }
+    // Help and information: a disc with the sign cut out of it.
+    const QColor disc = hot ? QColor(40, 130, 255) : QColor(70, 100, 170);
+    p.setPen(QPen(outline, hot ? 1.8 : 1.0));
+    p.setBrush(disc);
+    p.drawEllipse(centre, 13.0, 13.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    if (glyph == TopBarGlyph::Info) {
+        p.drawEllipse(QPointF(16, 9), 2.4, 2.4);
+        p.drawRoundedRect(QRectF(13.8, 13, 4.4, 11.5), 1.2, 1.2);
+        return;
+    }
+    QPainterPath hook;
+    hook.arcMoveTo(QRectF(10.5, 6, 11, 10), 160);
+    hook.arcTo(QRectF(10.5, 6, 11, 10), 160, -250);
+    hook.lineTo(16, 19);
+    p.setPen(QPen(ink, 3.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(hook);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    p.drawEllipse(QPointF(16, 24.5), 2.2, 2.2);
+}
+
+}  // namespace
+
+QPixmap topBarGlyph(TopBarGlyph glyph, const QColor& ground)
+{
+    const int height = glyph == TopBarGlyph::Settings ? 34 : 32;
+    QImage strip(64, height, QImage::Format_RGB888);
+    strip.fill(ground);
+    QPainter p(&strip);
+    for (bool hot : {false, true}) {
+        p.save();
+        p.translate(hot ? 32 : 0, 0);
+        p.setClipRect(QRect(0, 0, 32, height));
+        paintTopBarImage(p, glyph, height, hot);
+        p.restore();
+    }
+    p.end();
+    return QPixmap::fromImage(strip);
+}

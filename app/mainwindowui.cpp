@@ -3,6 +3,7 @@
 #include "app/artwork.h"
 #include "app/frame1.h"
 #include "controls/bitbtnwithcolor.h"
+#include "controls/lbspeedbutton.h"
 #include "controls/sortgrid.h"
 #include "controls/tag.h"
 #include "timing/digit.h"
@@ -26,6 +27,7 @@
 namespace {
 
 constexpr int kTopBarHeight = 37;
+constexpr TColor kTopBarColour = rgbColor(64, 72, 96);
 constexpr int kRightColumnWidth = 370;
 constexpr int kLeftWidth = MainWindowUi::kWindowWidth - kRightColumnWidth;
 constexpr int kClockStripHeight = 221;
@@ -175,16 +177,33 @@ void MainWindowUi::buildTopBar(QWidget* parent)
     Panel1 = makePanel(parent, QStringLiteral("Panel1"));
     Panel1->setFixedHeight(kTopBarHeight);
     Panel1->setFont(arialFont(16, true));
-    setBackground(Panel1, rgbColor(64, 72, 96));
+    setBackground(Panel1, kTopBarColour);
     setTextColour(Panel1, clWhite);
 
-    bHelp = makeToolButton(Panel1, QStringLiteral("bHelp"), QStringLiteral("?"), QStringLiteral("[F1] Hilfe"));
-    bHelp->setGeometry(2, 0, 38, 36);
-    bCFG = makeToolButton(Panel1, QStringLiteral("bCFG"), QString(), QStringLiteral("[F2] Einstellungen"));
-    setGlyph(bCFG, ToolGlyph::Settings, 26);
-    bCFG->setGeometry(42, 0, 38, 36);
-    bInfo = makeToolButton(Panel1, QStringLiteral("bInfo"), QStringLiteral("i"), QStringLiteral("[F3] Information"));
-    bInfo->setGeometry(82, 0, 38, 36);
+    // The tool buttons show the bar through them; their glyphs are drawn on
+    // the bar's colour so that it is also the glyphs' transparent colour.
+    const auto toolButton = [&](const QString& name, const QString& hint, TopBarGlyph glyph, int x) {
+        auto* button = new TLbSpeedButton(Panel1);
+        button->setObjectName(name);
+        button->setToolTip(hint);
+        button->setGeometry(x, 0, 38, 36);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setFlat(true);
+        button->setTransparent(true);
+        button->setNumGlyphs(2);
+        button->setLightColor(clBtnFace);
+        button->setShadowColor(clBtnFace);
+        QFont hotFont(QStringLiteral("MS Sans Serif"));
+        hotFont.setPixelSize(11);
+        button->setHotTrackFont(hotFont);
+        button->setHotTrackFontColor(clWindowText);
+        button->setGlyph(topBarGlyph(glyph, toQColor(kTopBarColour)));
+        return button;
+    };
+    bHelp = toolButton(QStringLiteral("bHelp"), QStringLiteral("[F1] Hilfe"), TopBarGlyph::Help, 2);
+    bCFG = toolButton(QStringLiteral("bCFG"), QStringLiteral("[F2] Einstellungen"), TopBarGlyph::Settings, 42);
+    bInfo = toolButton(QStringLiteral("bInfo"), QStringLiteral("[F3] Information"), TopBarGlyph::Info, 82);
 
     auto* classLabel = new QLabel(QStringLiteral("Klasse:"), Panel1);
     classLabel->setObjectName(QStringLiteral("LabelKlasse"));
@@ -404,7 +423,9 @@ void MainWindowUi::buildButtonPanel(QWidget* parent)
         button->setToolTip(hint);
         button->setColor(colour);
         button->setGeometry(2, y, width, 35);
-        button->setFocusPolicy(Qt::StrongFocus);
+        // Out of the tab order, as on the operator's desk only ZEIT is; the
+        // window still hands the focus to EINTRAGEN and NÄCHSTEN itself.
+        button->setFocusPolicy(Qt::ClickFocus);
         if (whiteBold) {
             button->setFont(arialFont(19, true));
             setTextColour(button, clWhite);
@@ -421,6 +442,8 @@ void MainWindowUi::buildButtonPanel(QWidget* parent)
                            false, 110, 150);
     bRESET = bigButton(QStringLiteral("bRESET"), QStringLiteral("NACHSTE"), QStringLiteral("F10"), clBlack, true, 146,
                        150);
+    bLAP->setFocusPolicy(Qt::StrongFocus);
+    bEintragen->setNumGlyphs(2);
     bLAP->setEnabled(false);
     bSTOP->setEnabled(false);
     bEintragen->setEnabled(false);

@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <array>
 
+#include "controls/lbspeedbutton.h"  // complete: the window connects its clicks
 #include "controls/tcolor.h"
 
 class QAction;
@@ -48,9 +49,9 @@ public:
 
     QWidget* m_central = nullptr;
     QFrame* Panel1 = nullptr;
-    QToolButton* bHelp = nullptr;
-    QToolButton* bCFG = nullptr;
-    QToolButton* bInfo = nullptr;
+    TLbSpeedButton* bHelp = nullptr;
+    TLbSpeedButton* bCFG = nullptr;
+    TLbSpeedButton* bInfo = nullptr;
     QComboBox* cmb_Klasse = nullptr;
     QToolButton* sbLoad = nullptr;
     QLabel* PanelDate = nullptr;
