@@ -226,6 +226,8 @@ public:
     const ClassBook& classBook() const;
     QString backupDir() const;
     int ShownClassPage() const;
+    // Returns once the daily backups asked for so far are written and shown.
+    void waitForBackup();
 
     void EintragenClick();
     void mDeleteline1Click();

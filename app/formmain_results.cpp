@@ -54,6 +54,7 @@ int TFormMain::activePage() const { return m_pages->activePage(); }
 const ClassBook& TFormMain::classBook() const { return m_pages->classBook(); }
 QString TFormMain::backupDir() const { return m_pages->backupDir(); }
 int TFormMain::ShownClassPage() const { return m_pages->ShownClassPage(); }
+void TFormMain::waitForBackup() { m_pages->waitForBackup(); }
 void TFormMain::mDeleteline1Click() { m_pages->mDeleteline1Click(); }
 void TFormMain::sbPlatzClick() { m_pages->sbPlatzClick(); }
 void TFormMain::Platz1Click() { m_pages->Platz1Click(); }

@@ -11,6 +11,8 @@
 #include "results/timetext.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -86,7 +88,14 @@ ResultPages::ResultPages(const ResultPagesControls& controls, ResultPagesOptions
     , m_dialogParent(controls.dialogParent)
 {
     m_backupDir = m_options.backupDir.isEmpty() ? QDir::currentPath() : m_options.backupDir;
-    m_backup = DailyBackup(m_backupDir);
+    m_backupWriter = new BackupWriter(m_backupDir, this);
+    // A message box would stop the race, yet the operator must know that
+    // there is no backup: the status bar says so until one succeeds.
+    connect(m_backupWriter, &BackupWriter::written, this, [this](const BackupResult& result) {
+        showBackupStatus(result.ok ? QString()
+                                   : QStringLiteral("Sicherung fehlgeschlagen: %1: %2")
+                                         .arg(QDir::toNativeSeparators(result.path), result.error));
+    });
     const QString mimeName = QMimeDatabase().mimeTypeForName(QStringLiteral("text/plain")).comment();
     m_textFileTypeName = mimeName.isEmpty() ? QStringLiteral("Textdatei") : mimeName;
 
@@ -144,6 +153,12 @@ ResultPages::ResultPages(const ResultPagesControls& controls, ResultPagesOptions
     connect(cmb_Klasse, &QComboBox::activated, this, [this] { cmb_KlasseChange(); });
     connect(cmb_Klasse->lineEdit(), &QLineEdit::textEdited, this, [this] { m_classTyped = true; });
     connect(PageControl1, &QTabWidget::currentChanged, this, &ResultPages::PageControl1Change);
+}
+
+void ResultPages::waitForBackup()
+{
+    m_backupWriter->waitUntilIdle();
+    QCoreApplication::sendPostedEvents(m_backupWriter, QEvent::MetaCall);
 }
 
 bool ResultPages::ask(const QString& question)
@@ -376,13 +391,10 @@ void ResultPages::writeResultsBackup(int page, const ResultTable& current)
     tables.reserve(kClasses);
     for (int p = 0; p < kClasses; ++p)
         tables.append(p == page ? current : cachedTable(p));
-    // A message box would stop the race, yet the operator must know that
-    // there is no backup: the status bar says so until one succeeds. The
-    // tables are untouched and the next ranking tries again.
-    const BackupResult result = m_backup.write(currentDateTime().date(), classResults(tables));
-    showBackupStatus(result.ok ? QString()
-                               : QStringLiteral("Sicherung fehlgeschlagen: %1: %2")
-                                     .arg(QDir::toNativeSeparators(result.path), result.error));
+    // The text is built here, from the tables as they are now; the disk
+    // work runs on the writer's worker. A failed write leaves the tables as
+    // they are and the next ranking tries again.
+    m_backupWriter->submit(currentDateTime().date(), resultsText(classResults(tables)));
 }
 
 void ResultPages::showBackupStatus(const QString& text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/settings.h"
+#include "results/backupwriter.h"
 #include "results/classlist.h"
 #include "results/resultsfile.h"
 #include "results/resulttable.h"
@@ -63,6 +64,8 @@ public:
     QString backupDir() const { return m_backupDir; }
     int ShownClassPage() const { return m_shownClassPage; }
     void setClearQuestion(const QString& text) { m_clearQuestion = text; }
+    // Returns once the backups asked for so far are on disk and reported.
+    void waitForBackup();
 
     // Enters a race into the active page's table and ranks it; messages and
     // the track length field's focus for a refused entry.
@@ -129,7 +132,7 @@ private:
     bool m_classTyped = false;  // the box holds a name the operator typed and no class took yet
     bool m_addingClass = false;
     QString m_backupDir;
-    DailyBackup m_backup;
+    BackupWriter* m_backupWriter = nullptr;
     QString m_textFileTypeName;
     QString m_clearQuestion = QStringLiteral("Ergebnisse löschen?");
 };

@@ -144,6 +144,11 @@ WriteResult writeBackup(const QDir& folder, const QDate& date, const QVector<Cla
 
 BackupResult DailyBackup::write(const QDate& date, const QVector<ClassResults>& classes)
 {
+    return write(date, resultsText(classes));
+}
+
+BackupResult DailyBackup::write(const QDate& date, const QByteArray& text)
+{
     BackupResult result;
     result.path = m_folder.filePath(backupFileName(date));
     if (date != m_ownDay && QFileInfo(result.path).isFile()) {
@@ -154,7 +159,7 @@ BackupResult DailyBackup::write(const QDate& date, const QVector<ClassResults>& 
         if (!result.error.isEmpty())
             return result;
     }
-    const WriteResult written = writeFileAtomically(result.path, resultsText(classes));
+    const WriteResult written = writeFileAtomically(result.path, text);
     result.ok = written.ok;
     result.error = written.error;
     if (written.ok)

@@ -60,6 +60,8 @@ public:
     explicit DailyBackup(const QString& folder) : m_folder(folder) {}
 
     BackupResult write(const QDate& date, const QVector<ClassResults>& classes);
+    // The same with the text already built (resultsText).
+    BackupResult write(const QDate& date, const QByteArray& text);
 
 private:
     QString keepEarlierRun(const QString& path, const QDate& date, BackupResult& result) const;

@@ -323,6 +323,7 @@ TEST_F(ResultsWindow, PlaceOrderToggleSharedPlacesAndDeleteLine)
     EXPECT_EQ(column(1), (QStringList{"A", "C", "B", "D", "E"}));
     EXPECT_EQ(column(0), (QStringList{"1.", "1.", "3.", "", ""}));
     EXPECT_EQ(grid()->SortOptions.SortCol, 6);
+    window->waitForBackup();
     EXPECT_TRUE(QFile::exists(backupPath()));
 
     // "Zeile entfernen" deletes the current row and re-ranks.
@@ -459,6 +460,7 @@ TEST_F(ResultsWindowUnwritableBackup, FailureIsShownInTheStatusBarUntilABackupSu
     key(Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(column(0), (QStringList{"2.", "1."}));
     EXPECT_TRUE(messages.isEmpty()) << "no message box in the middle of a race";
+    window->waitForBackup();
     const QString status = child<QLabel>("StatusPanel1")->text();
     EXPECT_TRUE(status.contains(QDir::toNativeSeparators(QDir(backupDirOption).filePath(
         QStringLiteral("Sicherung_2026-12-07.txt")))))
@@ -467,6 +469,7 @@ TEST_F(ResultsWindowUnwritableBackup, FailureIsShownInTheStatusBarUntilABackupSu
 
     ASSERT_TRUE(QDir().mkpath(backupDirOption));
     key(Qt::Key_P, Qt::ControlModifier);
+    window->waitForBackup();
     EXPECT_EQ(child<QLabel>("StatusPanel1")->text(), QString());
     EXPECT_TRUE(QFile::exists(QDir(backupDirOption).filePath(QStringLiteral("Sicherung_2026-12-07.txt"))));
 }

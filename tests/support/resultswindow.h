@@ -134,8 +134,11 @@ protected:
         return texts;
     }
     QString backupPath() const { return QDir(backupDir()).filePath(QStringLiteral("Sicherung_2026-12-07.txt")); }
+    // The backup is written on a worker: wait for it before looking.
     QByteArray readFile(const QString& path)
     {
+        if (window)
+            window->waitForBackup();
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
