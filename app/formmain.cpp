@@ -106,6 +106,19 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     setupLightBarrier();
     createRows();
     m_timeList = new TimeList(m_rows, this);
+    // Start-up shows only empty rows: their controls are built once the
+    // window is up and waiting, a few rows at a time, so the first ZEIT
+    // finds its row ready (and builds it itself if it comes sooner).
+    QTimer::singleShot(100, this, [this] {
+        auto* builder = new QTimer(this);
+        connect(builder, &QTimer::timeout, this, [this, builder] {
+            for (int i = 0; i < 4 && m_nextRowToBuild <= kRows; ++i)
+                m_rows[m_nextRowToBuild++]->build();
+            if (m_nextRowToBuild > kRows)
+                builder->deleteLater();
+        });
+        builder->start(0);
+    });
     finishResultsSetup();
 
     // Every command key reaches its command from every field that takes the

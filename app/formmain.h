@@ -256,4 +256,5 @@ private:
 
     ResultPages* m_pages = nullptr;
     TimeList* m_timeList = nullptr;
+    int m_nextRowToBuild = 1;
 };

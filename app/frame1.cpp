@@ -22,11 +22,19 @@ constexpr int kColumnWidth = 39;
 
 TFrame1::TFrame1(int rowNumber, QWidget* parent)
     : QFrame(parent)
+    , m_number(rowNumber)
 {
     setObjectName(QStringLiteral("Fr%1").arg(rowNumber));
     setFixedSize(kWidth, kHeight);
+}
 
-    TextRunden = new QLabel(QString::number(rowNumber), this);
+void TFrame1::build()
+{
+    // A race may never reach most of the hundred rows: their 26 controls are
+    // made when the row is first needed (or while the window is idle).
+    if (TimeRunden)
+        return;
+    TextRunden = new QLabel(QString::number(m_number), this);
     TextRunden->setObjectName(QStringLiteral("TextRunden"));
     TextRunden->hide();
 
@@ -119,6 +127,8 @@ void TFrame1::setTimeColor(const QColor& colour)
 void TFrame1::makeFresh(int columnsShown)
 {
     hide();
+    if (!isBuilt())
+        return;  // a row never built is fresh
     setTimeColor(QColor(255, 255, 0));
     // The box is set without a click, so its cover is put away here.
     cbON->setChecked(true);
@@ -161,6 +171,7 @@ QIcon finalLapIcon()
 
 void TFrame1::showRow(const TimeListRow& r)
 {
+    build();
     TimeRunden->setText(r.row.text);
     setTimeColor(r.timeColour);
     cbON->setChecked(r.row.counted);

@@ -23,6 +23,10 @@ public:
 
     TFrame1(int rowNumber, QWidget* parent = nullptr);
 
+    // The controls below exist once the row is built.
+    bool isBuilt() const { return TimeRunden != nullptr; }
+    void build();
+
     QLabel* TextRunden = nullptr;
     QLabel* TimeRunden = nullptr;
     QCheckBox* cbON = nullptr;
@@ -55,5 +59,6 @@ public:
     QColor timeColor() const { return m_timeColour; }
 
 private:
+    int m_number = 0;
     QColor m_timeColour;
 };

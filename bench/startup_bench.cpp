@@ -1,10 +1,12 @@
 // Start-up of a fully equipped program folder: a logo, a class list of 21
 // classes, a language file and a stored port that does not exist. Prints the
 // median of 5 fresh processes from process start to the first paint of the
-// main window.
+// main window, interleaved with 5 start-ups of a minimal Qt window built the
+// same way (one label in a main window), and the ratio of the two medians.
 //
 //   startup_bench                         the measurement
 //   startup_bench --child DIR CONFIGROOT  one start-up (used by the measurement)
+//   startup_bench --minimal               one minimal window (the reference)
 
 #include "app/formmain.h"
 #include "firstpaint.h"
@@ -13,6 +15,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QMainWindow>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -25,6 +29,18 @@
 
 namespace {
 
+
+int minimal(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.setCentralWidget(new QLabel(QStringLiteral("Pylonix")));
+    window.resize(1206, 543);
+    FirstPaint watcher;
+    window.installEventFilter(&watcher);
+    window.show();
+    return app.exec();
+}
 
 int child(int argc, char** argv)
 {
@@ -50,6 +66,8 @@ int main(int argc, char** argv)
 {
     if (argc > 3 && std::string(argv[1]) == "--child")
         return child(argc, argv);
+    if (argc > 1 && std::string(argv[1]) == "--minimal")
+        return minimal(argc, argv);
 
     QCoreApplication app(argc, argv);
     QTemporaryDir program;
@@ -75,22 +93,29 @@ int main(int argc, char** argv)
     if (!store.save().isEmpty())
         return 1;
 
-    std::vector<double> runs;
-    for (int i = 0; i < 5; ++i) {
+    const auto once = [](const QStringList& arguments, bool showErrors) {
         QProcess process;
-        process.start(QCoreApplication::applicationFilePath(),
-                      {QStringLiteral("--child"), program.path(), config.path()});
+        process.start(QCoreApplication::applicationFilePath(), arguments);
         process.waitForFinished(30000);
-        runs.push_back(QString::fromLatin1(process.readAllStandardOutput()).trimmed().toDouble());
-        if (i == 0)
+        if (showErrors)
             std::printf("%s", process.readAllStandardError().constData());
+        return QString::fromLatin1(process.readAllStandardOutput()).trimmed().toDouble();
+    };
+    std::vector<double> runs;
+    std::vector<double> minimalRuns;
+    for (int i = 0; i < 5; ++i) {
+        runs.push_back(once({QStringLiteral("--child"), program.path(), config.path()}, i == 0));
+        minimalRuns.push_back(once({QStringLiteral("--minimal")}, false));
     }
-    std::vector<double> sorted = runs;
-    std::sort(sorted.begin(), sorted.end());
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
     std::printf("start-up (logo, 21 classes, language file, missing port) to first paint: median %.1f ms (runs:",
-                sorted[2]);
+                median(runs));
     for (double r : runs)
         std::printf(" %.1f", r);
-    std::printf(")\n");
+    std::printf(")\nminimal window to first paint: median %.1f ms; ratio %.2f\n", median(minimalRuns),
+                median(runs) / median(minimalRuns));
     return 0;
 }
