@@ -140,7 +140,7 @@ TEST_F(WindowSettings, LanguageFileReplacesTheQuestionsAndTheZeitCaption)
             s.writeDword(QString::fromLatin1(name), value);
         ASSERT_TRUE(s.save().isEmpty());
     }
-    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/English.lng"),
+    QFile::copy(QStringLiteral(PYLONIX_PROGRAM_DIR "/English.lng"),
                 program.filePath(QStringLiteral("English.lng")));
     auto window = make();
     window->applyLanguage(nullptr, nullptr);
