@@ -2,6 +2,7 @@
 #include "app/htmlhelp.h"
 #include "support/fakes.h"
 #include "support/userinput.h"
+#include "support/windowtest.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -32,19 +33,11 @@ public slots:
 
 namespace {
 
-class Commands : public ::testing::Test {
+class Commands : public WindowTest {
 protected:
     void SetUp() override
     {
-        FormMainOptions options;
-        options.counters = counter.source();
-        options.programDir = dir.path();
-        options.beeper = [this] { return beeps.make(); };
-        options.ask = [this](const QString& q) {
-            questions << q;
-            return true;
-        };
-        window = std::make_unique<TFormMain>(options);
+        window = std::make_unique<TFormMain>(windowOptions());
         window->show();
         activate();
     }
@@ -54,12 +47,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     QAction* item(const char* name) { return window->findChild<QAction*>(QString::fromLatin1(name)); }
-
-    QTemporaryDir dir;
-    FakeCounter counter;
-    BeepLog beeps;
-    QStringList questions;
-    std::unique_ptr<TFormMain> window;
 };
 
 // Every item of the hidden menu carries the key of the command map.
