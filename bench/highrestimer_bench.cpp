@@ -1,5 +1,5 @@
 // Measures what a time reading costs and how evenly the periodic mode ticks.
-// Run by hand: build/bin/highrestimer_bench
+// Run by hand: build/bench/bin/highrestimer_bench
 #include "timing/highrestimer.h"
 
 #include "platform/counters.h"

@@ -1,5 +1,5 @@
 // Times the two sorts the result tables rely on, on 10 000 rows, and the
-// repaint after scrolling one page. Run by hand: build/bin/sortgrid_bench
+// repaint after scrolling one page. Run by hand: build/bench/bin/sortgrid_bench
 #include "controls/sortgrid.h"
 
 #include <QApplication>

@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir program;
     QTemporaryDir config;
-    const QDir here(QCoreApplication::applicationDirPath());
+    const QDir here(QStringLiteral(PYLONIX_PROGRAM_DIR));
     for (const char* name : {"Logo.jpg", "English.lng", "ZEIT.wav"})
         QFile::copy(here.filePath(QString::fromLatin1(name)), QDir(program.path()).filePath(QString::fromLatin1(name)));
     QFile classes(QDir(program.path()).filePath(QStringLiteral("Klassen.txt")));

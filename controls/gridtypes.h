@@ -61,7 +61,7 @@ struct TGridRect {
     }
 };
 
-// The system colours the grid needs beyond controls/tcolor.h.
+// The system colours the grid needs beyond controls/colorvalue.h.
 constexpr TColor clBtnHighlight = systemColor(20);
 QColor gridColor(TColor color);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/tcolor.h"
+#include "controls/colorvalue.h"
 #include "results/resulttable.h"
 
 #include <QString>

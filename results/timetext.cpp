@@ -1,5 +1,7 @@
 #include "results/timetext.h"
 
+#include "controls/minutesseconds.h"
+
 #include <limits>
 
 QString trimBlanks(const QString& text)
@@ -41,14 +43,6 @@ std::optional<qint32> readInteger(const QString& text)
 
 namespace {
 
-QString padTwo(qint64 value)
-{
-    QString text = QString::number(value);
-    if (text.size() < 2)
-        text.prepend(QLatin1Char('0'));
-    return text;
-}
-
 int clampAcc(int acc)
 {
     return acc < 0 ? 0 : (acc > 2 ? 2 : acc);
@@ -66,15 +60,7 @@ qint64 part(const QString& text, qsizetype pos, qsizetype length, qint64 unit)
 
 QString MsToTimeText(qint64 ms, int acc)
 {
-    acc = clampAcc(acc);
-    const qint64 c = ms / 10;
-    const qint64 s = c / 100;
-    QString text = padTwo((s / 60) % 60) + QLatin1Char(':') + padTwo(s % 60);
-    if (acc == 2)
-        text += QLatin1Char(',') + padTwo(c % 100);
-    else if (acc == 1)
-        text += QLatin1Char(',') + QString::number((c / 10) % 10);
-    return text;
+    return minutesSecondsText(ms, clampAcc(acc));
 }
 
 qint64 TimeTextToMs(const QString& text)

@@ -1,5 +1,7 @@
 #include "timing/racetime.h"
 
+#include "controls/minutesseconds.h"
+
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
@@ -34,27 +36,9 @@ TimeParts splitTime(qint32 ms)
     return parts;
 }
 
-namespace {
-
-QString twoDigits(int value)
-{
-    QString text = QString::number(value);
-    if (text.size() < 2)
-        text.prepend(QLatin1Char('0'));
-    return text;
-}
-
-}  // namespace
-
 QString TimeToText(qint32 ms, int acc)
 {
-    const qint32 v = ms / 10;
-    QString text = twoDigits(((v / 100) / 60) % 60) + QLatin1Char(':') + twoDigits((v / 100) % 60);
-    if (acc == 2)
-        text += QLatin1Char(',') + twoDigits(v % 100);
-    else if (acc == 1)
-        text += QLatin1Char(',') + QString::number((v / 10) % 10);
-    return text;
+    return minutesSecondsText(ms, acc);
 }
 
 std::array<bool, 8> litDigits(const TimeParts& t, bool lower)

@@ -5,6 +5,7 @@
 #include "controls/bitbtnwithcolor.h"
 #include "support/fakes.h"
 #include "support/userinput.h"
+#include "support/windowtest.h"
 #include "timing/digit.h"
 
 #include <QAction>
@@ -24,7 +25,7 @@
 
 namespace {
 
-class ClockWindow : public ::testing::Test {
+class ClockWindow : public WindowTest {
 protected:
     void SetUp() override
     {
@@ -38,24 +39,13 @@ protected:
 
     void make()
     {
-        FormMainOptions options;
-        options.counters = counter.source();
-        options.programDir = dir.path();
-        options.beeper = [this] { return beeps.make(); };
+        FormMainOptions options = windowOptions();
         options.ask = [this](const QString& question) {
             questions << question;
             return realDialog ? TFDlgYesNo::ask(question, window.get()) : answer;
         };
         window = std::make_unique<TFormMain>(options);
         ASSERT_TRUE(showActive(window.get()));
-    }
-
-    template <typename T = QWidget>
-    T* child(const char* name)
-    {
-        auto* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
     }
     TBitBtnWithColor* button(const char* name) { return child<TBitBtnWithColor>(name); }
     QAction* item(const char* name) { return child<QAction>(name); }
@@ -96,13 +86,7 @@ protected:
         EXPECT_TRUE(window->clockTimer()->isActive());
     }
 
-    QTemporaryDir dir;
-    FakeCounter counter;
-    BeepLog beeps;
-    QStringList questions;
-    bool answer = true;
     bool realDialog = false;  // ask with the question dialog itself
-    std::unique_ptr<TFormMain> window;
 };
 
 TEST_F(ClockWindow, StartsUpReadyWithAllRowsHidden)

@@ -3,6 +3,7 @@
 #include "controls/lbspeedbutton.h"
 #include "support/fakes.h"
 #include "support/userinput.h"
+#include "support/windowtest.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -33,19 +34,11 @@ public slots:
 
 namespace {
 
-class Commands : public ::testing::Test {
+class Commands : public WindowTest {
 protected:
     void SetUp() override
     {
-        FormMainOptions options;
-        options.counters = counter.source();
-        options.programDir = dir.path();
-        options.beeper = [this] { return beeps.make(); };
-        options.ask = [this](const QString& q) {
-            questions << q;
-            return true;
-        };
-        window = std::make_unique<TFormMain>(options);
+        window = std::make_unique<TFormMain>(windowOptions());
         window->show();
         activate();
     }
@@ -55,12 +48,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     QAction* item(const char* name) { return window->findChild<QAction*>(QString::fromLatin1(name)); }
-
-    QTemporaryDir dir;
-    FakeCounter counter;
-    BeepLog beeps;
-    QStringList questions;
-    std::unique_ptr<TFormMain> window;
 };
 
 // Every item of the hidden menu carries the key of the command map.

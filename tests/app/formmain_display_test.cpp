@@ -1,5 +1,6 @@
 #include "app/formmain.h"
 #include "support/fakes.h"
+#include "support/windowtest.h"
 #include "timing/digit.h"
 
 #include <QLabel>
@@ -15,16 +16,9 @@ qint64 ticksOf(double ms)
     return qint64(ms * 1'000'000.0);
 }
 
-class Display : public ::testing::Test {
+class Display : public WindowTest {
 protected:
-    Display()
-    {
-        FormMainOptions options;
-        options.counters = counter.source();
-        options.programDir = dir.path();
-        options.beeper = [this] { return beeps.make(); };
-        window = std::make_unique<TFormMain>(options);
-    }
+    Display() { window = std::make_unique<TFormMain>(windowOptions()); }
 
     TDigit* digit(int n) { return window->findChild<TDigit*>(QStringLiteral("Digit%1").arg(n)); }
     QColor labelColour(const char* name)
@@ -45,11 +39,6 @@ protected:
             result.push_back(digit(n)->ColorOn());
         return result;
     }
-
-    QTemporaryDir dir;
-    FakeCounter counter;
-    BeepLog beeps;
-    std::unique_ptr<TFormMain> window;
 };
 
 TEST_F(Display, ZeroOnTheUpperDisplayDimsTheLeadingDigits)

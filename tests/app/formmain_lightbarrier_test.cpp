@@ -4,6 +4,7 @@
 #include "platform/simulatedserialdevice.h"
 #include "support/fakes.h"
 #include "support/userinput.h"
+#include "support/windowtest.h"
 #include "timing/comport.h"
 #include "timing/lightbarrier.h"
 
@@ -22,15 +23,11 @@ using platform::SimulatedSerialDevice;
 
 // The whole path from a modem-line edge to a time row: the real serial
 // worker on a simulated device, the trigger logic and the clock.
-class WindowLightBarrier : public ::testing::Test {
+class WindowLightBarrier : public WindowTest {
 protected:
     void SetUp() override
     {
-        FormMainOptions options;
-        options.counters = counter.source();
-        options.programDir = dir.path();
-        options.beeper = [this] { return beeps.make(); };
-        options.ask = [](const QString&) { return true; };
+        FormMainOptions options = windowOptions();
         options.deviceOpener = [this](int port) {
             openedPort = port;
             auto device = std::make_unique<SimulatedSerialDevice>(SimulatedSerialDevice::Clock::Virtual);
@@ -68,10 +65,6 @@ protected:
     }
     QLabel* picture(const char* name) { return window->findChild<QLabel*>(QString::fromLatin1(name)); }
 
-    QTemporaryDir dir;
-    FakeCounter counter;
-    BeepLog beeps;
-    std::unique_ptr<TFormMain> window;
     SimulatedSerialDevice* device = nullptr;
     std::unique_ptr<QSignalSpy> dsr;
     int openedPort = 0;

@@ -2,6 +2,7 @@
 #include "platform/settingsstore.h"
 #include "support/fakes.h"
 #include "support/userinput.h"
+#include "support/windowtest.h"
 #include "timing/digit.h"
 
 #include <QFile>
@@ -12,18 +13,12 @@
 
 namespace {
 
-class WindowSettings : public ::testing::Test {
+class WindowSettings : public WindowTest {
 protected:
+    QString programDir() const override { return program.path(); }
     std::unique_ptr<TFormMain> make()
     {
-        FormMainOptions options;
-        options.counters = counter.source();
-        options.programDir = program.path();
-        options.beeper = [this] { return beeps.make(); };
-        options.ask = [this](const QString& question) {
-            questions << question;
-            return answer;
-        };
+        FormMainOptions options = windowOptions();
         options.settingsBaseName = QStringLiteral("Pylonix");
         options.configRoot = config.path();
         options.endReport = [this](const QString& text) { endReports << text; };
@@ -38,11 +33,7 @@ protected:
 
     QTemporaryDir program;
     QTemporaryDir config;
-    FakeCounter counter;
-    BeepLog beeps;
-    QStringList questions;
     QStringList endReports;
-    bool answer = true;
 };
 
 TEST_F(WindowSettings, FirstStartUsesDefaultsAndTheEndWritesAllValues)
@@ -140,7 +131,7 @@ TEST_F(WindowSettings, LanguageFileReplacesTheQuestionsAndTheZeitCaption)
             s.writeDword(QString::fromLatin1(name), value);
         ASSERT_TRUE(s.save().isEmpty());
     }
-    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/English.lng"),
+    QFile::copy(QStringLiteral(PYLONIX_PROGRAM_DIR "/English.lng"),
                 program.filePath(QStringLiteral("English.lng")));
     auto window = make();
     window->applyLanguage(nullptr, nullptr);

@@ -8,7 +8,6 @@
 #include "support/testnames.h"
 
 #include <QDesktopServices>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextDocument>
@@ -181,10 +180,10 @@ TEST_F(HtmlHelpFileTest, ArchiveReadsObjectsAndRefusesMissingOnes)
     EXPECT_FALSE(file->read(QString(600, QLatin1Char('x'))).has_value()) << "over-long path";
 }
 
-// The program's own help file, when the build made it beside the tests.
+// The program's own help file, when the build made it in the program's folder.
 TEST(ProgramHelpFileTest, ListsItsChapters)
 {
-    const QString file = QCoreApplication::applicationDirPath() + QStringLiteral("/Pylonix.chm");
+    const QString file = QStringLiteral(PYLONIX_PROGRAM_DIR "/Pylonix.chm");
     if (!QFileInfo::exists(file))
         GTEST_SKIP() << "Pylonix.chm was not built";
     HtmlHelp help;

@@ -4,11 +4,10 @@
 // fixed wall clock, program and backup folders in a temporary folder, and
 // recorded questions, messages and file choices.
 
-#include "app/formmain.h"
 #include "app/frame1.h"
 #include "controls/sortgrid.h"
-#include "support/fakes.h"
 #include "support/userinput.h"
+#include "support/windowtest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,7 +24,7 @@
 
 #include <memory>
 
-class ResultsWindowTest : public ::testing::Test {
+class ResultsWindowTest : public WindowTest {
 protected:
     void SetUp() override
     {
@@ -37,11 +36,11 @@ protected:
     }
     void TearDown() override
     {
-        window.reset();
+        WindowTest::TearDown();
         QLocale::setDefault(QLocale::c());
     }
 
-    QString programDir() const { return dir.filePath(QStringLiteral("prog")); }
+    QString programDir() const override { return dir.filePath(QStringLiteral("prog")); }
     QString backupDir() const { return dir.filePath(QStringLiteral("backup")); }
 
     void writeProgramFile(const QString& name, const QByteArray& bytes)
@@ -53,18 +52,11 @@ protected:
 
     void make()
     {
-        FormMainOptions options;
-        options.counters = counter.source();
-        options.programDir = programDir();
-        options.beeper = [this] { return beeps.make(); };
+        FormMainOptions options = windowOptions();
         options.settingsBaseName = QStringLiteral("PylonixResultsTest");
         options.configRoot = dir.filePath(QStringLiteral("config"));
         options.backupDir = backupDirOption.isNull() ? backupDir() : backupDirOption;
         options.now = [this] { return now; };
-        options.ask = [this](const QString& question) {
-            questions << question;
-            return answer;
-        };
         options.message = [this](const QString& text) { messages << text; };
         options.chooseSaveFile = [this](const QString& proposed) {
             proposedNames << proposed;
@@ -75,13 +67,6 @@ protected:
         ASSERT_TRUE(showActive(window.get()));
     }
 
-    template <typename T = QWidget>
-    T* child(const char* name)
-    {
-        auto* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
     QLineEdit* edit(int k) { return child<QLineEdit>(QStringLiteral("Edit%1").arg(k).toLatin1().constData()); }
     QLineEdit* eLEN() { return child<QLineEdit>("eLEN"); }
     QComboBox* classBox() { return child<QComboBox>("cmb_Klasse"); }
@@ -143,15 +128,9 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    QTemporaryDir dir;
-    FakeCounter counter;
-    BeepLog beeps;
     QDateTime now{QDate(2026, 12, 7), QTime(7, 5)};
-    bool answer = true;
-    QStringList questions;
     QStringList messages;
     QStringList proposedNames;
     QString chosenFile;
     QString backupDirOption;
-    std::unique_ptr<TFormMain> window;
 };
