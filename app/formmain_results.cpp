@@ -1,6 +1,7 @@
 // The main window's side of the result tables: the time-row marks, EINTRAGEN
 // from the rows and start numbers, and the commands that the result pages
 // carry out.
+#include "app/mainwindowui.h"
 #include "app/formmain.h"
 
 #include "app/timelist.h"
@@ -29,21 +30,6 @@
 namespace {
 
 constexpr TColor kEmptyFieldColour = 14737663; // red 255, green 224, blue 224
-
-void setFieldTextColour(QWidget* widget, TColor colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Text, toQColor(colour));
-    palette.setColor(QPalette::WindowText, toQColor(colour));
-    widget->setPalette(palette);
-}
-
-void setFieldBackground(QWidget* widget, TColor colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, toQColor(colour));
-    widget->setPalette(palette);
-}
 
 }  // namespace
 
@@ -161,7 +147,7 @@ void TFormMain::EintragenClick()
     if (!result.entered())
         return;
     for (int k = 1; k <= kStartNumberFields; ++k)
-        setFieldTextColour(m_edits[k], startNumberColor(result.passages[k - 1]));
+        setTextColour(m_edits[k], startNumberColor(result.passages[k - 1]));
     if (m_race.entered())
         applyCommandStates();
     bRESET->setFocus();

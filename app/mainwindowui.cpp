@@ -65,6 +65,13 @@ void setTextColour(QWidget* widget, TColor colour)
     widget->setPalette(palette);
 }
 
+void setFieldBackground(QWidget* widget, TColor colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, toQColor(colour));
+    widget->setPalette(palette);
+}
+
 QPixmap barrierPicture(int state)
 {
     QPixmap pixmap(32, 32);

@@ -137,5 +137,7 @@ private:
 
 // Text colour of a label or field (window text, text and button text alike).
 void setTextColour(QWidget* widget, TColor colour);
+// Background of a text field.
+void setFieldBackground(QWidget* widget, TColor colour);
 // The two states of a light-barrier picture: locked (0) and free (1).
 QPixmap barrierPicture(int state);

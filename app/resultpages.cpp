@@ -2,6 +2,7 @@
 // entering, ranking, saving, the daily backup and clearing. The work itself
 // is done by the results logic on plain tables; this unit carries the grids'
 // contents to it and shows what comes back.
+#include "app/mainwindowui.h"
 #include "app/resultpages.h"
 
 #include "app/gridadapter.h"
@@ -33,21 +34,6 @@ constexpr TColor kFixedColour = 14140355;      // red 195, green 195, blue 215
 constexpr int kNarrowWidth = 42;
 constexpr int kTimeWidth = 104;
 constexpr int kSpeedWidth = 75;
-
-void setFieldTextColour(QWidget* widget, TColor colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Text, toQColor(colour));
-    palette.setColor(QPalette::WindowText, toQColor(colour));
-    widget->setPalette(palette);
-}
-
-void setFieldBackground(QWidget* widget, TColor colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, toQColor(colour));
-    widget->setPalette(palette);
-}
 
 bool gridRowBlank(const TSortGrid* grid, int row)
 {
@@ -148,7 +134,7 @@ ResultPages::ResultPages(const ResultPagesControls& controls, ResultPagesOptions
     classFont.setPixelSize(19);
     classFont.setBold(true);
     cmb_Klasse->setFont(classFont);
-    setFieldTextColour(cmb_Klasse, kResultBlue);
+    setTextColour(cmb_Klasse, kResultBlue);
     setFieldBackground(cmb_Klasse, 14671839);
     connect(cmb_Klasse, &QComboBox::activated, this, [this] { cmb_KlasseChange(); });
     connect(cmb_Klasse->lineEdit(), &QLineEdit::textEdited, this, [this] { m_classTyped = true; });
