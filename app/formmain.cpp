@@ -1,5 +1,6 @@
 #include "app/formmain.h"
 
+#include "app/cfgdialog.h"
 #include "app/fdlgyesno.h"
 #include "app/forminfo.h"
 #include "app/frame1.h"
@@ -193,15 +194,129 @@ void TFormMain::applyLanguage(QWidget* settingsDialog, QWidget* infoWindow)
 {
     if (m_language.load(m_programDir, m_settings.lang) != Language::LoadResult::Loaded)
         return;
-    if (const auto texts = m_language.apply(LanguageWindows{this, settingsDialog, infoWindow}, m_settings.charSet)) {
+    const auto texts = m_language.apply(LanguageWindows{this, settingsDialog, infoWindow}, m_settings.charSet);
+    takeLanguageTexts(texts);
+    if (texts)
+        m_languageApplied = true;
+}
+
+bool TFormMain::loadLanguage(const QString& name)
+{
+    // A file that is missing or unreadable leaves every text as it is.
+    if (m_language.load(m_programDir, name) != Language::LoadResult::Loaded)
+        return false;
+    takeLanguageTexts(m_language.apply(LanguageWindows{this, m_cfgDialog, m_formInfo}, m_settings.charSet));
+    return true;
+}
+
+void TFormMain::takeLanguageTexts(const std::optional<LanguageTexts>& texts)
+{
+    if (texts) {
         m_texts = *texts;
         m_closeQuestion = m_texts.closeQuestion;
         m_abortQuestion = m_texts.clearQuestion;
         m_pages->setClearQuestion(m_abortQuestion);
         m_zeitCaption = m_texts.zeitCaption;
-        m_languageApplied = true;
     }
     layOutLogoText();
+}
+
+// ---------------------------------------------------------------- settings dialog
+
+void TFormMain::setSettingsDialog(TCfgDialog* dialog)
+{
+    m_cfgDialog = dialog;
+    connect(dialog, &TCfgDialog::languagePicked, this, [this](const QString& name, int charSet) {
+        m_settings.lang = name;
+        m_settings.charSet = charSet;
+        loadLanguage(name);
+    });
+    connect(dialog, &TCfgDialog::charSetPicked, this, [this](int charSet) {
+        m_settings.charSet = charSet;
+        takeLanguageTexts(m_language.apply(LanguageWindows{this, m_cfgDialog, m_formInfo}, charSet));
+    });
+}
+
+void TFormMain::bCFGClick()
+{
+    if (!m_race.commands().settings)
+        return;
+    if (!m_cfgDialog) {
+        auto* dialog = new TCfgDialog(m_programDir, m_comPorts, m_settings.charSet, this);
+        setSettingsDialog(dialog);
+        // The texts of a language file loaded earlier reach the new dialog too.
+        if (m_language.hasLoadedFile())
+            m_language.apply(LanguageWindows{nullptr, dialog, nullptr}, m_settings.charSet);
+    }
+    TCfgDialog* dialog = m_cfgDialog;
+    dialog->fill(CfgValues{m_settings.c1, m_settings.c3, m_settings.port, m_barrier->Alg(), m_barrier->WaitStart(),
+                           m_settings.lang, m_settings.charSet, m_settings.playZeit});
+    dialog->move(geometry().center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+    const bool confirmed = dialog->exec() == QDialog::Accepted;
+    bool closeAsked = false;
+    if (confirmed) {
+        closeAsked = dialog->langIndex() != dialog->langIndexAtFill() && dialog->langIndex() == 0;
+        applySettingsDialog();
+    } else {
+        // The character set picked in the preview stays, as the texts on
+        // screen were drawn for it.
+        loadLanguage(dialog->langAtShow());
+        m_settings.lang = dialog->langAtShow();
+    }
+    ApplyAccuracy(m_settings.acc);
+    PanelLeft->setFocus();
+    // Back to the built-in texts only through a new start.
+    if (closeAsked)
+        close();
+}
+
+void TFormMain::applySettingsDialog()
+{
+    const TCfgDialog& dialog = *m_cfgDialog;
+    m_settings.playZeit = dialog.playZeit();
+    m_settings.charSet = dialog.charSetIndex();
+    m_settings.lang = dialog.langText();
+
+    m_settings.c1 = dialog.colorFon();
+    m_settings.c3 = dialog.colorCifra();
+    ApplyDisplayColors();
+    if (!m_race.commands().running) {
+        ShowTime(m_race.endTick() - m_race.startTick(), false);
+        ShowTime(0, true);
+    }
+
+    m_settings.waitStart = dialog.waitStartMs();
+    m_barrier->setWaitStart(m_settings.waitStart);
+
+    const bool portChanged = dialog.portIndex() != dialog.portIndexAtFill();
+    if (portChanged)
+        ComPort->Close();
+    if (dialog.portIndex() == 0) {
+        m_settings.port = 0;
+        return;
+    }
+    m_settings.port = dialog.selectedPort();
+    // A list showing no contact state (a stored value it does not offer)
+    // keeps the stored one instead of turning it into a lock.
+    if (dialog.algIndex() >= 0) {
+        m_settings.alg = dialog.algIndex();
+        m_barrier->setAlg(m_settings.alg);
+    }
+    if (!portChanged || m_settings.port == 0)
+        return;
+    QString error;
+    auto* panel = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel0"));
+    if (openPort(m_settings.port, &error)) {
+        if (panel && panel->text() == m_openFailure)
+            panel->clear();
+        m_openFailure.clear();
+        return;
+    }
+    // Said where the lost barrier is said; the chosen port stays the setting,
+    // so the next start tries it again.
+    m_openFailure = QStringLiteral("Lichtschranke an COM%1 nicht geöffnet: %2").arg(m_settings.port).arg(error);
+    if (panel)
+        panel->setText(m_openFailure);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
@@ -253,6 +368,8 @@ void TFormMain::connectCommands()
     connect(Hilfe1, &QAction::triggered, this, &TFormMain::bHelpClick);
     connect(bInfo, &QToolButton::clicked, this, &TFormMain::bInfoClick);
     connect(bHelp, &QToolButton::clicked, this, &TFormMain::bHelpClick);
+    connect(bCFG, &QToolButton::clicked, this, &TFormMain::bCFGClick);
+    connect(EinstellunGen1, &QAction::triggered, this, &TFormMain::bCFGClick);
 
     m_clock = new QTimer(this);
     m_clock->setObjectName(QStringLiteral("Clock"));
@@ -319,6 +436,7 @@ void TFormMain::applyCommandStates()
     set(mReset, bRESET, c.next, clBlack);
     bABORT->setEnabled(c.abort);
     bCFG->setEnabled(c.settings);
+    EinstellunGen1->setEnabled(c.settings);
     if (!c.running)
         m_clock->stop();
     else if (!m_clock->isActive())
@@ -495,7 +613,7 @@ void TFormMain::setupLightBarrier()
     ImageLSstop->installEventFilter(this);
 
     // The port probe feeds the settings dialog's port list.
-    m_comPorts = TComPort::FindComPorts();
+    m_comPorts = m_options.portProbe ? m_options.portProbe() : TComPort::FindComPorts();
     if (m_settings.port != 0)
         openPort(m_settings.port);
     applyBarrierPictures();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/beeper.h"
+#include "app/cfgdialog.h"
 #include "app/language.h"
 #include "app/mainwindowui.h"
 #include "app/settings.h"
@@ -13,6 +14,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -55,6 +57,9 @@ struct FormMainOptions {
     QString configRoot;        // default: the user's XDG config folder
     // Opens the light barrier's device; default: the serial port COM n maps to.
     std::function<platform::DeviceOpenResult(int port)> deviceOpener;
+    // The start-up port probe (bit n-1: COMn answered, upper 16 bits: the
+    // highest port found); default: the probe over the user's port map.
+    std::function<quint32()> portProbe;
 
     // Result tables, classes and results files.
     // Folder of the daily backup; default: the working directory at start-up,
@@ -107,6 +112,12 @@ public:
     void bInfoClick();
     void bHelpClick();
     void ImageDEClick();
+    // F2, bCFG and EinstellunGen1: the settings dialog, while the clock allows it.
+    void bCFGClick();
+    // The settings dialog main() created; without one the window makes its
+    // own on first use.
+    void setSettingsDialog(TCfgDialog* dialog);
+    TCfgDialog* settingsDialog() const { return m_cfgDialog; }
     // The information window main() created; without one the window makes
     // its own on first use.
     void setInfoWindow(TFormInfo* info) { m_formInfo = info; }
@@ -154,6 +165,7 @@ public:
     // and the given windows (called once all windows exist).
     void applyLanguage(QWidget* settingsDialog, QWidget* infoWindow);
     const LanguageTexts& texts() const { return m_texts; }
+    const QString& programDir() const { return m_programDir; }
     // A language file was found and applied at start-up.
     bool languageFileApplied() const { return m_languageApplied; }
 
@@ -167,6 +179,9 @@ private:
     void connectCommands();
     void readSettingsIntoHomes();
     void loadLogo();
+    bool loadLanguage(const QString& name);
+    void takeLanguageTexts(const std::optional<LanguageTexts>& texts);
+    void applySettingsDialog();
 
     bool ask(const QString& question);
     void beep();
@@ -190,6 +205,8 @@ private:
     QString m_helpFile;
     bool m_logoLoaded = false;
     TFormInfo* m_formInfo = nullptr;
+    QPointer<TCfgDialog> m_cfgDialog;
+    QString m_openFailure;  // the status-bar text of the last port that did not open
 
     // Clock state.
     RaceClock m_race;

@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/cfgdialog.h"
 #include "app/fdlgyesno.h"
 #include "app/forminfo.h"
 #include "app/formsplash.h"
@@ -24,12 +25,16 @@ int runProgram(FormMainOptions options)
     {
         TFormMain formMain(std::move(options));
         TFormSplash formSplash;
+        // The lists of the settings dialog rest on the port probe the main
+        // window made; they are built once for the whole run.
+        TCfgDialog cfgDialog(formMain.programDir(), formMain.comPorts(), formMain.settings().charSet, &formMain);
+        formMain.setSettingsDialog(&cfgDialog);
         TFormInfo formInfo(&formMain);
         TFDlgYesNo* question = TFDlgYesNo::instance();
         Q_UNUSED(question);
         formMain.setInfoWindow(&formInfo);
         // The language texts reach every window, so they come last.
-        formMain.applyLanguage(nullptr, &formInfo);
+        formMain.applyLanguage(&cfgDialog, &formInfo);
         if (german && formMain.languageFileApplied())
             QCoreApplication::removeTranslator(&qtGerman);
         formMain.show();
