@@ -1,6 +1,7 @@
 #include "app/formmain.h"
 
 #include "app/cfgdialog.h"
+#include "app/clockdisplays.h"
 #include "app/fdlgyesno.h"
 #include "app/forminfo.h"
 #include "app/frame1.h"
@@ -48,17 +49,6 @@
 
 #include <cstdio>
 
-namespace {
-
-void setBackground(QWidget* widget, TColor colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, toQColor(colour));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-}  // namespace
 
 TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     : QMainWindow(parent)
@@ -87,6 +77,9 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     m_beeper = m_options.beeper ? m_options.beeper() : createSystemBeeper();
 
     setupUi(this, this);
+    m_displays = std::make_unique<ClockDisplays>(ClockDisplayControls{PanelTimer, m_upper, m_lower, LabHour, LabMin,
+                                                                      LabSec, Lab_Hour, Lab_Min, Lab_sek, Lab_100,
+                                                                      LabHour2, LabMin2, LabSec2});
     setupResultTables();
     connectCommands();
     resize(kWindowWidth, kInitialHeight);
@@ -651,75 +644,19 @@ void TFormMain::applyBarrierPictures()
 
 // ---------------------------------------------------------------- display
 
-void TFormMain::setLabelColour(QLabel* label, TColor colour)
-{
-    // Compare first: the clock calls this a hundred times a second.
-    const auto known = m_labelColours.constFind(label);
-    if (known != m_labelColours.constEnd() && *known == colour)
-        return;
-    m_labelColours.insert(label, colour);
-    setTextColour(label, colour);
-}
-
 void TFormMain::ShowTime(qint64 ticks, bool lower)
 {
-    const TimeParts t = splitTime(CalcMS(ticks));
-    auto& digits = lower ? m_lower : m_upper;
-    const TColor bright = lower ? m_lowerBright : m_upperBright;
-    const TColor dim = lower ? m_lowerDim : m_upperDim;
-    const std::array<bool, 8> lit = litDigits(t, lower);
-
-    const int hr = t.hours, m = t.minutes, s = t.seconds, f = t.hundredths;
-    const std::array<int, 8> values{hr / 10, hr % 10, m / 10, m % 10, s / 10, s % 10, f / 10, f % 10};
-    // The upper display's last three digits never dim: they keep the colour
-    // the display colours gave them.
-    const int coloured = lower ? 8 : 5;
-    for (int i = 0; i < 8; ++i) {
-        digits[i]->setValue(values[i]);
-        if (i < coloured)
-            digits[i]->setColorOn(lit[i] ? bright : dim);
-    }
-    if (!lower) {
-        setLabelColour(LabHour, digits[1]->ColorOn());
-        setLabelColour(Lab_Hour, digits[1]->ColorOn());
-        setLabelColour(LabMin, digits[3]->ColorOn());
-        setLabelColour(Lab_Min, digits[3]->ColorOn());
-        return;
-    }
-    setLabelColour(LabHour2, digits[1]->ColorOn());
-    setLabelColour(LabMin2, digits[3]->ColorOn());
-    setLabelColour(LabSec2, digits[5]->ColorOn());
+    m_displays->show(splitTime(CalcMS(ticks)), lower);
 }
 
 void TFormMain::ApplyAccuracy(int acc)
 {
-    m_upper[7]->setVisible(acc == 2);
-    m_lower[7]->setVisible(acc == 2);
-    m_upper[6]->setVisible(acc > 0);
-    m_lower[6]->setVisible(acc > 0);
-    Lab_100->move(acc * 20 + 372, Lab_100->y());
-    Lab_100->setText(QStringLiteral("1/") + QString::number(acc * 90 - 80));
-    Lab_100->adjustSize();
-    Lab_100->setVisible(acc > 0);
-    LabSec->setVisible(acc > 0);
-    LabSec2->setVisible(acc > 0);
+    m_displays->applyAccuracy(acc);
 }
 
 void TFormMain::ApplyDisplayColors()
 {
-    m_upperDim = m_settings.c3;
-    m_upperBright = m_settings.c2;
-    m_lowerDim = m_settings.c3;
-    setBackground(PanelTimer, m_settings.c1);
-    for (auto* digits : {&m_upper, &m_lower}) {
-        for (TDigit* digit : *digits) {
-            digit->setColorOn(m_settings.c2);
-            digit->setColorOff(m_settings.c1);
-            digit->setColor(m_settings.c1);
-        }
-    }
-    for (QLabel* label : {LabHour, LabMin, LabSec, Lab_Hour, Lab_Min, Lab_sek, Lab_100, LabHour2, LabMin2, LabSec2})
-        setLabelColour(label, m_settings.c2);
+    m_displays->applyColours(m_settings.c1, m_settings.c2, m_settings.c3);
 }
 
 void TFormMain::setAccuracy(int acc)

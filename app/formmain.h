@@ -41,6 +41,7 @@ class TFormInfo;
 class TComPort;
 class LightBarrier;
 class TSortGrid;
+class ClockDisplays;
 class ResultPages;
 class TimeList;
 struct TFormatOptions;
@@ -187,7 +188,6 @@ private:
     void beep();
     void activateRow(bool startRow, qint64 ticks);
     void applyCommandStates();
-    void setLabelColour(QLabel* label, TColor colour);
     void setupLightBarrier();
     void applyBarrierPictures();
     qint64 takeTick();
@@ -200,6 +200,7 @@ private:
     LanguageTexts m_texts;
     bool m_languageApplied = false;
     std::unique_ptr<THighResTimer> m_highResTimer;
+    std::unique_ptr<ClockDisplays> m_displays;
     std::unique_ptr<TBeeper> m_beeper;
     QString m_programDir;
     QString m_helpFile;
@@ -222,17 +223,12 @@ private:
     LightBarrier* m_barrier = nullptr;
 
     // Display colours and dimming slots.
-    TColor m_upperDim = rgbColor(64, 64, 64);
-    TColor m_upperBright = clLime;
-    TColor m_lowerDim = rgbColor(64, 64, 64);
-    TColor m_lowerBright = clYellow;
 
     QTimer* TimerDate = nullptr;
     QTimer* m_clock = nullptr;
     QTimer* TimerLS = nullptr;
     QTimer* Timer1 = nullptr;
 
-    QHash<const QLabel*, TColor> m_labelColours;
 
     // ------------------------------------------------------------------
     // Result tables, classes and results files: the result pages do the
