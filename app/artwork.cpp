@@ -191,30 +191,6 @@ void paintGlyph(QPainter& p, ToolGlyph glyph)
         p.drawLine(QPointF(b, a), QPointF(a, b));
         break;
     }
-    case ToolGlyph::Settings: {
-        // A cog: eight teeth round a ring.
-        const QPointF centre(12, 12);
-        QPainterPath cog;
-        for (int i = 0; i < 16; ++i) {
-            const qreal r = (i % 2 == 0) ? 10.5 : 7.8;
-            const qreal a0 = (i - 0.5) * M_PI / 8;
-            const qreal a1 = (i + 0.5) * M_PI / 8;
-            const QPointF p0 = centre + QPointF(r * qCos(a0), r * qSin(a0));
-            const QPointF p1 = centre + QPointF(r * qCos(a1), r * qSin(a1));
-            if (i == 0)
-                cog.moveTo(p0);
-            else
-                cog.lineTo(p0);
-            cog.lineTo(p1);
-        }
-        cog.closeSubpath();
-        cog.addEllipse(centre, 3.4, 3.4);
-        cog.setFillRule(Qt::OddEvenFill);
-        p.setPen(QPen(QColor(20, 20, 20), 0.8));
-        p.setBrush(QColor(220, 220, 225));
-        p.drawPath(cog);
-        break;
-    }
     }
 }
 

@@ -17,7 +17,7 @@ QIcon tickIcon();
 
 // Glyphs of the small tool buttons, drawn so that no button depends on a
 // font that has the symbol (emoji fonts are rarely installed).
-enum class ToolGlyph { Save, Clear, Spreadsheet, Abort, Close, Settings };
+enum class ToolGlyph { Save, Clear, Spreadsheet, Abort, Close };
 QIcon toolGlyph(ToolGlyph glyph);
 
 // The two-image glyph strips of the top bar's tool buttons (help, settings,
