@@ -4,6 +4,7 @@
 #include "app/cfgdialog.h"
 #include "app/language.h"
 #include "app/mainwindowui.h"
+#include "app/resultpages.h"
 #include "app/settings.h"
 #include "controls/tcolor.h"
 #include "platform/counters.h"
@@ -42,7 +43,6 @@ class TComPort;
 class LightBarrier;
 class TSortGrid;
 class ClockDisplays;
-class ResultPages;
 class TimeList;
 struct TFormatOptions;
 
@@ -62,17 +62,9 @@ struct FormMainOptions {
     // highest port found); default: the probe over the user's port map.
     std::function<quint32()> portProbe;
 
-    // Result tables, classes and results files.
-    // Folder of the daily backup; default: the working directory at start-up,
-    // captured once (the file dialogs must not move it).
-    QString backupDir;
-    std::function<QDateTime()> now;  // default: the wall clock
-    // Stand in for the file dialogs: given the proposed name (save) or the
-    // start folder (open), return the chosen path or an empty text to cancel.
-    std::function<QString(const QString&)> chooseSaveFile;
-    std::function<QString(const QString&)> chooseOpenFile;
-    // Stands in for the plain message boxes (OK only).
-    std::function<void(const QString&)> message;
+    // The result pages' own seams: backup folder, wall clock, file choosers,
+    // message boxes (the question and the program folder come from here).
+    ResultPagesOptions results;
     // Hears a failure at program end, when the window is already gone;
     // default: standard error.
     std::function<void(const QString&)> endReport;

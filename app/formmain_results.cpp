@@ -73,13 +73,8 @@ void TFormMain::setupResultTables()
     controls.placeOrder = sbPlatz;
     controls.backupStatus = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel1"));
     controls.dialogParent = this;
-    ResultPagesOptions options;
+    ResultPagesOptions options = m_options.results;
     options.ask = [this](const QString& question) { return ask(question); };
-    options.message = m_options.message;
-    options.chooseSaveFile = m_options.chooseSaveFile;
-    options.chooseOpenFile = m_options.chooseOpenFile;
-    options.now = m_options.now;
-    options.backupDir = m_options.backupDir;
     options.programDir = m_programDir;
     m_pages = new ResultPages(controls, std::move(options), m_settings, this);
 }

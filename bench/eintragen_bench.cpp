@@ -46,11 +46,11 @@ int main(int argc, char** argv)
     source.performanceFrequency = [] { return qint64(1'000'000'000); };
     options.counters = source;
     options.programDir = dir.path();
-    options.backupDir = dir.path();
+    options.results.backupDir = dir.path();
     options.settingsBaseName = QStringLiteral("PylonixBench");
     options.configRoot = dir.filePath(QStringLiteral("config"));
     options.ask = [](const QString&) { return true; };
-    options.message = [](const QString&) {};
+    options.results.message = [](const QString&) {};
     TFormMain window(options);
     window.show();
 

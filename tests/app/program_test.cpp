@@ -43,7 +43,7 @@ TEST(Program, RunsFromStartToTheCloseQuestionAndEnds)
     options.programDir = dir.path();
     options.settingsBaseName = baseName;
     options.configRoot = dir.filePath(QStringLiteral("config"));
-    options.backupDir = dir.path();
+    options.results.backupDir = dir.path();
     const platform::SettingsStore store(baseName, options.configRoot);
     ASSERT_FALSE(QFile::exists(store.filePath()));
 

@@ -55,14 +55,14 @@ protected:
         FormMainOptions options = windowOptions();
         options.settingsBaseName = QStringLiteral("PylonixResultsTest");
         options.configRoot = dir.filePath(QStringLiteral("config"));
-        options.backupDir = backupDirOption.isNull() ? backupDir() : backupDirOption;
-        options.now = [this] { return now; };
-        options.message = [this](const QString& text) { messages << text; };
-        options.chooseSaveFile = [this](const QString& proposed) {
+        options.results.backupDir = backupDirOption.isNull() ? backupDir() : backupDirOption;
+        options.results.now = [this] { return now; };
+        options.results.message = [this](const QString& text) { messages << text; };
+        options.results.chooseSaveFile = [this](const QString& proposed) {
             proposedNames << proposed;
             return chosenFile;
         };
-        options.chooseOpenFile = [this](const QString&) { return chosenFile; };
+        options.results.chooseOpenFile = [this](const QString&) { return chosenFile; };
         window = std::make_unique<TFormMain>(options);
         ASSERT_TRUE(showActive(window.get()));
     }
