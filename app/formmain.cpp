@@ -723,6 +723,7 @@ void TFormMain::TimerDateTimer()
 
 void TFormMain::PanelDateClick()
 {
+    buildMonthCalendar();
     const QPoint dateLeft = PanelDate->mapTo(m_central, QPoint(0, 0));
     // A calendar grown beyond its designed width still ends inside the window.
     PanelCal->move(std::min(dateLeft.x() - 28, m_central->width() - PanelCal->width()), 0);

@@ -510,6 +510,31 @@ void MainWindowUi::buildPages(QWidget* parent)
     }
 }
 
+void MainWindowUi::buildMonthCalendar()
+{
+    // The calendar is the heaviest control of the window and hidden until
+    // the date panel is clicked: it is made then, showing today.
+    if (MonthCalendar1)
+        return;
+    MonthCalendar1 = new QCalendarWidget(PanelCal);
+    MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
+    MonthCalendar1->setGeometry(3, 24, 208, 232);
+    MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
+    MonthCalendar1->setFirstDayOfWeek(Qt::Monday);
+    QFont calendarFont = MonthCalendar1->font();
+    calendarFont.setPixelSize(16);
+    MonthCalendar1->setFont(calendarFont);
+    MonthCalendar1->setSelectedDate(QDate::currentDate());
+    // At 16 pixels seven day columns and the week numbers need more than the
+    // designed 214 by 259: the panel grows to its calendar, never shrinks.
+    const QSize hint = MonthCalendar1->sizeHint();
+    const QSize calendar(std::max(208, hint.width()), std::max(232, hint.height()));
+    MonthCalendar1->setGeometry(3, 24, calendar.width(), calendar.height());
+    PanelCal->resize(calendar.width() + 6, calendar.height() + 27);
+    Label15->setGeometry(3, 3, calendar.width() - 22, 20);
+    sbClosecal->setGeometry(calendar.width() - 19, 3, 22, 20);
+}
+
 void MainWindowUi::buildCalendar()
 {
     PanelCal = makePanel(m_central, QStringLiteral("PanelCal"));
@@ -528,23 +553,6 @@ void MainWindowUi::buildCalendar()
     setGlyph(sbClosecal, ToolGlyph::Close, 16);
     sbClosecal->setGeometry(189, 3, 22, 20);
 
-    MonthCalendar1 = new QCalendarWidget(PanelCal);
-    MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
-    MonthCalendar1->setGeometry(3, 24, 208, 232);
-    MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
-    MonthCalendar1->setFirstDayOfWeek(Qt::Monday);
-    QFont calendarFont = MonthCalendar1->font();
-    calendarFont.setPixelSize(16);
-    MonthCalendar1->setFont(calendarFont);
-    MonthCalendar1->setSelectedDate(QDate::currentDate());
-    // At 16 pixels seven day columns and the week numbers need more than the
-    // designed 214 by 259: the panel grows to its calendar, never shrinks.
-    const QSize hint = MonthCalendar1->sizeHint();
-    const QSize calendar(std::max(208, hint.width()), std::max(232, hint.height()));
-    MonthCalendar1->setGeometry(3, 24, calendar.width(), calendar.height());
-    PanelCal->resize(calendar.width() + 6, calendar.height() + 27);
-    Label15->setGeometry(3, 3, calendar.width() - 22, 20);
-    sbClosecal->setGeometry(calendar.width() - 19, 3, 22, 20);
     PanelCal->hide();
 }
 

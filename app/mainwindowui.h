@@ -46,6 +46,8 @@ public:
     void createRows();
     // The words of the logo text side by side at their present widths.
     void layOutLogoText();
+    // The month calendar in its panel, made on first use.
+    void buildMonthCalendar();
 
     QWidget* m_central = nullptr;
     QFrame* Panel1 = nullptr;
