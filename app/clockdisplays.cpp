@@ -18,7 +18,7 @@ void ClockDisplays::setLabelColour(QLabel* label, TColor colour)
 
 void ClockDisplays::show(const TimeParts& t, bool lower)
 {
-    auto& digits = lower ? m_c.lower : m_c.upper;
+    auto& digits = lower ? m_c.m_lower : m_c.m_upper;
     const TColor bright = lower ? m_lowerBright : m_upperBright;
     const TColor dim = lower ? m_lowerDim : m_upperDim;
     const std::array<bool, 8> lit = litDigits(t, lower);
@@ -47,10 +47,10 @@ void ClockDisplays::show(const TimeParts& t, bool lower)
 
 void ClockDisplays::applyAccuracy(int acc)
 {
-    m_c.upper[7]->setVisible(acc == 2);
-    m_c.lower[7]->setVisible(acc == 2);
-    m_c.upper[6]->setVisible(acc > 0);
-    m_c.lower[6]->setVisible(acc > 0);
+    m_c.m_upper[7]->setVisible(acc == 2);
+    m_c.m_lower[7]->setVisible(acc == 2);
+    m_c.m_upper[6]->setVisible(acc > 0);
+    m_c.m_lower[6]->setVisible(acc > 0);
     m_c.Lab_100->move(acc * 20 + 372, m_c.Lab_100->y());
     m_c.Lab_100->setText(QStringLiteral("1/") + QString::number(acc * 90 - 80));
     m_c.Lab_100->adjustSize();
@@ -64,11 +64,11 @@ void ClockDisplays::applyColours(TColor background, TColor lit, TColor passive)
     m_upperDim = passive;
     m_upperBright = lit;
     m_lowerDim = passive;
-    QPalette palette = m_c.panel->palette();
+    QPalette palette = m_c.PanelTimer->palette();
     palette.setColor(QPalette::Window, toQColor(background));
-    m_c.panel->setPalette(palette);
-    m_c.panel->setAutoFillBackground(true);
-    for (auto* digits : {&m_c.upper, &m_c.lower}) {
+    m_c.PanelTimer->setPalette(palette);
+    m_c.PanelTimer->setAutoFillBackground(true);
+    for (auto* digits : {&m_c.m_upper, &m_c.m_lower}) {
         for (TDigit* digit : *digits) {
             digit->setColorOn(lit);
             digit->setColorOff(background);

@@ -6,33 +6,16 @@
 #include <QHash>
 #include <array>
 
-class QFrame;
+class MainWindowUi;
 class QLabel;
-class TDigit;
-
-// The controls of the two seven-segment displays.
-struct ClockDisplayControls {
-    QFrame* panel = nullptr;          // PanelTimer
-    std::array<TDigit*, 8> upper{};   // Digit1 … Digit8
-    std::array<TDigit*, 8> lower{};   // Digit12, 13, 15, 16, 18, 19, 21, 22
-    QLabel* LabHour = nullptr;
-    QLabel* LabMin = nullptr;
-    QLabel* LabSec = nullptr;
-    QLabel* Lab_Hour = nullptr;
-    QLabel* Lab_Min = nullptr;
-    QLabel* Lab_sek = nullptr;
-    QLabel* Lab_100 = nullptr;
-    QLabel* LabHour2 = nullptr;
-    QLabel* LabMin2 = nullptr;
-    QLabel* LabSec2 = nullptr;
-};
 
 // How the upper (running) and lower (last taken) displays show a time: the
 // digits' values, leading zeros dimmed, separators and captions in the
 // colour of the digit before them, the decimals shown, the colours.
 class ClockDisplays {
 public:
-    explicit ClockDisplays(const ClockDisplayControls& controls) : m_c(controls) {}
+    // The digits, separators and captions are the window's own controls.
+    explicit ClockDisplays(const MainWindowUi& ui) : m_c(ui) {}
 
     void show(const TimeParts& time, bool lower);
     void applyAccuracy(int acc);
@@ -42,7 +25,7 @@ public:
 private:
     void setLabelColour(QLabel* label, TColor colour);
 
-    ClockDisplayControls m_c;
+    const MainWindowUi& m_c;
     TColor m_upperDim = rgbColor(64, 64, 64);
     TColor m_upperBright = clLime;
     TColor m_lowerDim = rgbColor(64, 64, 64);

@@ -77,9 +77,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     m_beeper = m_options.beeper ? m_options.beeper() : createSystemBeeper();
 
     setupUi(this, this);
-    m_displays = std::make_unique<ClockDisplays>(ClockDisplayControls{PanelTimer, m_upper, m_lower, LabHour, LabMin,
-                                                                      LabSec, Lab_Hour, Lab_Min, Lab_sek, Lab_100,
-                                                                      LabHour2, LabMin2, LabSec2});
+    m_displays = std::make_unique<ClockDisplays>(static_cast<const MainWindowUi&>(*this));
     setupResultTables();
     connectCommands();
     resize(kWindowWidth, kInitialHeight);

@@ -529,20 +529,32 @@ void ResultPages::PageControl1Change(int index)
     SetResultColumnWidths();
 }
 
+QString ResultPages::chooseTextFile(const QString& name, int acceptMode, const QString& proposed)
+{
+    // Our own dialog, so that its texts follow the program's language.
+    QFileDialog dialog(m_dialogParent, QString(), m_options.programDir, m_textFileTypeName + QStringLiteral(" (*.txt)"));
+    dialog.setObjectName(name);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptMode(acceptMode));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (acceptMode == QFileDialog::AcceptOpen) {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.selectFile(proposed);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 void ResultPages::sbLoadClick()
 {
     QString path;
     if (m_options.chooseOpenFile) {
         path = m_options.chooseOpenFile(m_options.programDir);
     } else {
-        QFileDialog dialog(m_dialogParent, QString(), m_options.programDir, m_textFileTypeName + QStringLiteral(" (*.txt)"));
-        dialog.setObjectName(QStringLiteral("OpenDialog1"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setDefaultSuffix(QStringLiteral("txt"));
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().constFirst();
+        path = chooseTextFile(QStringLiteral("OpenDialog1"), QFileDialog::AcceptOpen, QString());
     }
     if (!path.isEmpty() && isClassListFileName(path)) {
         LoadClasses(path);
@@ -559,15 +571,7 @@ void ResultPages::sbSaveClick()
         path = m_options.chooseSaveFile(proposed);
     } else {
         // Only the text type is offered until the spreadsheet export exists.
-        QFileDialog dialog(m_dialogParent, QString(), m_options.programDir, m_textFileTypeName + QStringLiteral(" (*.txt)"));
-        dialog.setObjectName(QStringLiteral("SaveDialog1"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("txt"));
-        dialog.selectFile(proposed);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().constFirst();
+        path = chooseTextFile(QStringLiteral("SaveDialog1"), QFileDialog::AcceptSave, proposed);
     }
     if (path.isEmpty())
         return;

@@ -92,6 +92,8 @@ public:
 
 private:
     bool ask(const QString& question);
+    // The open (AcceptOpen) or save dialog for text files; empty when cancelled.
+    QString chooseTextFile(const QString& name, int acceptMode, const QString& proposed);
     void SortGrid1GetCellFormat(TSortGrid* sender, int col, int row, TFormatOptions& format);
     void showMessage(const QString& text);
     QDateTime currentDateTime() const;
