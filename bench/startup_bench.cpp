@@ -52,12 +52,11 @@ int child(int argc, char** argv)
     options.settingsBaseName = QStringLiteral("Pylonix");
     TFormMain window(options);
     window.applyLanguage(nullptr, nullptr);
+    std::fprintf(stderr, "zeit caption: %s\n", qPrintable(window.zeitCaption()));
     FirstPaint watcher;
     window.installEventFilter(&watcher);
     window.show();
-    const int result = app.exec();
-    std::fprintf(stderr, "zeit caption: %s\n", qPrintable(window.zeitCaption()));
-    return result;
+    return app.exec();
 }
 
 }  // namespace
@@ -94,12 +93,11 @@ int main(int argc, char** argv)
         return 1;
 
     const auto once = [](const QStringList& arguments, bool showErrors) {
-        QProcess process;
-        process.start(QCoreApplication::applicationFilePath(), arguments);
-        process.waitForFinished(30000);
+        QByteArray errors;
+        const double ms = firstPaintOfChild(arguments, &errors);
         if (showErrors)
-            std::printf("%s", process.readAllStandardError().constData());
-        return QString::fromLatin1(process.readAllStandardOutput()).trimmed().toDouble();
+            std::printf("%s", errors.constData());
+        return ms;
     };
     std::vector<double> runs;
     std::vector<double> minimalRuns;

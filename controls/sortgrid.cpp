@@ -16,13 +16,6 @@ TSortGrid::TSortGrid(QWidget* parent) : TMyStringGrid(parent)
     SetFixedCols(0);
     m_selectedRows = {Row()};
     m_selectionOrder = {Row()};
-    m_dropDown = new QListWidget(this);
-    m_dropDown->setObjectName(QStringLiteral("DropDownList"));
-    m_dropDown->setSortingEnabled(true);
-    m_dropDown->setFocusPolicy(Qt::ClickFocus);
-    m_dropDown->hide();
-    m_dropDown->installEventFilter(this);
-    m_dropDown->viewport()->installEventFilter(this);
 }
 
 TSortGrid::~TSortGrid() = default;

@@ -128,7 +128,8 @@ public:
 
     // The shortened header text for an available width (ends in ".." when cut).
     static QString shortenHeaderText(const QString& text, int width, const QFontMetrics& metrics);
-    // The drop-down list, for tests and the owner's styling.
+    // The drop-down list, for tests and the owner's styling: null until a cell
+    // first drops its list.
     QListWidget* dropDownList() const { return m_dropDown; }
 
 protected:
@@ -173,6 +174,7 @@ private:
     void selectRectangleRows();
     void fillLastColumn();
     void updateProportionalScrollBars();
+    QListWidget* ensureDropDown();
     bool openDropDown(int ACol, int ARow);
     void hideDropDown();
     void commitDropDown();

@@ -306,6 +306,22 @@ bool TSortGrid::DoMouseWheelUp()
 // ---------------------------------------------------------------------------
 // Drop-down list
 
+// Made when a cell first drops its list: the program holds 21 grids, most of
+// which never show one, and a list widget is a noticeable part of start-up.
+QListWidget* TSortGrid::ensureDropDown()
+{
+    if (!m_dropDown) {
+        m_dropDown = new QListWidget(this);
+        m_dropDown->setObjectName(QStringLiteral("DropDownList"));
+        m_dropDown->setSortingEnabled(true);
+        m_dropDown->setFocusPolicy(Qt::ClickFocus);
+        m_dropDown->hide();
+        m_dropDown->installEventFilter(this);
+        m_dropDown->viewport()->installEventFilter(this);
+    }
+    return m_dropDown;
+}
+
 bool TSortGrid::openDropDown(int ACol, int ARow)
 {
     if (!cellKind(ACol, ARow).comboBox || !OnGetComboBox)
@@ -317,7 +333,7 @@ bool TSortGrid::openDropDown(int ACol, int ARow)
     if (lines.isEmpty())
         return false;
     QWidget* host = window();
-    m_dropDown->setParent(host);
+    ensureDropDown()->setParent(host);
     m_dropDown->setFont(font());
     m_dropDown->clear();
     m_dropDown->setSortingEnabled(sorted);
@@ -348,13 +364,13 @@ bool TSortGrid::openDropDown(int ACol, int ARow)
 
 void TSortGrid::hideDropDown()
 {
-    if (m_dropDown->isVisible() || !m_dropDown->isHidden())
+    if (m_dropDown && !m_dropDown->isHidden())
         m_dropDown->hide();
 }
 
 void TSortGrid::commitDropDown()
 {
-    if (m_dropDown->isHidden() || m_dropCell.X < 0)
+    if (!m_dropDown || m_dropDown->isHidden() || m_dropCell.X < 0)
         return;
     const TGridCoord cell = m_dropCell;
     m_dropCell = TGridCoord{-1, -1};
@@ -371,7 +387,7 @@ void TSortGrid::commitDropDown()
 
 void TSortGrid::cancelDropDown()
 {
-    if (m_dropDown->isHidden())
+    if (!m_dropDown || m_dropDown->isHidden())
         return;
     // Disarmed before hiding: the focus leaving the list must not commit.
     m_dropCell = TGridCoord{-1, -1};
@@ -381,7 +397,7 @@ void TSortGrid::cancelDropDown()
 
 bool TSortGrid::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_dropDown || watched == m_dropDown->viewport()) {
+    if (m_dropDown && (watched == m_dropDown || watched == m_dropDown->viewport())) {
         switch (event->type()) {
         case QEvent::MouseButtonRelease:
             commitDropDown();
