@@ -29,6 +29,14 @@
 
 namespace {
 
+// The desktop's own name for plain text in the save dialog. Asked for when the
+// dialog opens: reading the type database costs start-up a millisecond.
+QString textFileTypeName()
+{
+    const QString name = QMimeDatabase().mimeTypeForName(QStringLiteral("text/plain")).comment();
+    return name.isEmpty() ? QStringLiteral("Textdatei") : name;
+}
+
 constexpr TColor kResultBlue = 11031552;       // red 0, green 84, blue 168
 constexpr TColor kFixedColour = 14140355;      // red 195, green 195, blue 215
 constexpr int kNarrowWidth = 42;
@@ -82,9 +90,6 @@ ResultPages::ResultPages(const ResultPagesControls& controls, ResultPagesOptions
                                    : QStringLiteral("Sicherung fehlgeschlagen: %1: %2")
                                          .arg(QDir::toNativeSeparators(result.path), result.error));
     });
-    const QString mimeName = QMimeDatabase().mimeTypeForName(QStringLiteral("text/plain")).comment();
-    m_textFileTypeName = mimeName.isEmpty() ? QStringLiteral("Textdatei") : mimeName;
-
     PopupMenuTable = new QMenu(m_dialogParent);
     PopupMenuTable->setObjectName(QStringLiteral("PopupMenuTable"));
     mDeleteline1 = PopupMenuTable->addAction(QStringLiteral("Zeile entfernen"));
@@ -532,7 +537,7 @@ void ResultPages::PageControl1Change(int index)
 QString ResultPages::chooseTextFile(const QString& name, int acceptMode, const QString& proposed)
 {
     // Our own dialog, so that its texts follow the program's language.
-    QFileDialog dialog(m_dialogParent, QString(), m_options.programDir, m_textFileTypeName + QStringLiteral(" (*.txt)"));
+    QFileDialog dialog(m_dialogParent, QString(), m_options.programDir, textFileTypeName() + QStringLiteral(" (*.txt)"));
     dialog.setObjectName(name);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptMode(acceptMode));

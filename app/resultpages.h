@@ -135,6 +135,5 @@ private:
     bool m_addingClass = false;
     QString m_backupDir;
     BackupWriter* m_backupWriter = nullptr;
-    QString m_textFileTypeName;
     QString m_clearQuestion = QStringLiteral("Ergebnisse löschen?");
 };

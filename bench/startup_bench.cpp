@@ -44,7 +44,9 @@ int minimal(int argc, char** argv)
 
 int child(int argc, char** argv)
 {
+    const double entered = monotonicMs();
     QApplication app(argc, argv);
+    const double appMade = monotonicMs();
     QApplication::setApplicationName(QStringLiteral("Pylonix"));
     FormMainOptions options;
     options.programDir = QString::fromLocal8Bit(argv[2]);
@@ -52,7 +54,9 @@ int child(int argc, char** argv)
     options.settingsBaseName = QStringLiteral("Pylonix");
     TFormMain window(options);
     window.applyLanguage(nullptr, nullptr);
-    std::fprintf(stderr, "zeit caption: %s\n", qPrintable(window.zeitCaption()));
+    const double windowMade = monotonicMs();
+    std::fprintf(stderr, "zeit caption: %s\nmain() at %.3f, application made in %.1f ms, window in %.1f ms\n",
+                 qPrintable(window.zeitCaption()), entered, appMade - entered, windowMade - appMade);
     FirstPaint watcher;
     window.installEventFilter(&watcher);
     window.show();

@@ -99,6 +99,7 @@ protected:
     }
 
     QListWidget* list() const { return grid->dropDownList(); }
+    bool listShown() const { return list() && list()->isVisible(); }
     QStringList listTexts() const
     {
         QStringList texts;
@@ -109,7 +110,7 @@ protected:
     void open(int col, int row)
     {
         QTest::mouseClick(view(), Qt::LeftButton, {}, center(col, row));
-        ASSERT_TRUE(list()->isVisible()) << "the list opens on a click";
+        ASSERT_TRUE(listShown()) << "the list opens on a click";
         ASSERT_TRUE(QTest::qWaitFor([&] { return list()->hasFocus(); }, 500));
     }
 
@@ -217,12 +218,12 @@ TEST_F(DropDownTest, SpaceOnTheCurrentCellOpensTheList)
 TEST_F(DropDownTest, NoListWithoutLinesOrOnOrdinaryCells)
 {
     QTest::mouseClick(view(), Qt::LeftButton, {}, center(3, 2));  // not a drop-down cell
-    EXPECT_FALSE(list()->isVisible());
+    EXPECT_FALSE(listShown());
     EXPECT_TRUE(asked.empty());
     lines.clear();
     QTest::mouseClick(view(), Qt::LeftButton, {}, center(2, 2));
     EXPECT_EQ(asked.size(), 1u);
-    EXPECT_FALSE(list()->isVisible()) << "an empty list does not open";
+    EXPECT_FALSE(listShown()) << "an empty list does not open";
     EXPECT_EQ(grid->Cells(2, 2), QString());
 }
 
