@@ -98,6 +98,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     setupLightBarrier();
     createRows();
     m_timeList = new TimeList(m_rows, this);
+    connectJournal();
     // Start-up shows only empty rows: their controls are built once the
     // window is up and waiting, a few rows at a time, so the first ZEIT
     // finds its row ready (and builds it itself if it comes sooner).
@@ -466,6 +467,8 @@ void TFormMain::mStartClick()
     beep();
     applyCommandStates();
     activateRow(true, 0);
+    journalClock();
+    journalRow(1);
     bLAP->setFocus();
 
     m_barrier->raceStarted();
@@ -482,6 +485,7 @@ void TFormMain::mLAPClick()
     ShowTime(sinceStart, true);
     m_barrier->timeTaken();
     activateRow(false, sinceStart);
+    journalRow(m_timeList->count());
     // At the hundredth row ZEIT goes off: the list is full.
     applyCommandStates();
     if (!m_race.commands().lap)
@@ -504,6 +508,7 @@ void TFormMain::mStopClick()
         mResetClick();
         return;
     }
+    journalClock();
     applyCommandStates();
     bLAP->setText(m_zeitCaption);
     bEintragen->setFocus();
@@ -527,6 +532,7 @@ void TFormMain::mResetClick()
 
     m_timeList->clear();
     m_rowHost->resize(TFrame1::kWidth, 0);
+    journalClock();
 
     m_barrier->reset();
 

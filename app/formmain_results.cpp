@@ -10,6 +10,7 @@
 #include "controls/bitbtnwithcolor.h"
 #include "controls/sortgrid.h"
 #include "controls/tag.h"
+#include "results/journal.h"
 #include "results/timeassignment.h"
 #include "results/timetext.h"
 
@@ -143,8 +144,10 @@ void TFormMain::EintragenClick()
         return;
     for (int k = 1; k <= kStartNumberFields; ++k)
         setTextColour(m_edits[k], startNumberColor(result.passages[k - 1]));
-    if (m_race.entered())
+    if (m_race.entered()) {
+        journalClock();
         applyCommandStates();
+    }
     bRESET->setFocus();
 }
 
@@ -152,7 +155,11 @@ void TFormMain::eLENChange(QLineEdit* field)
 {
     const std::optional<qint32> value = readInteger(field->text());
     setFieldBackground(field, value ? clWindow : kEmptyFieldColour);
-    if (field == eLEN && m_pages)
+    if (field == eLEN && m_pages) {
         m_pages->trackLengthChanged(value.value_or(0));
+        journal(JournalRecord::trackLength(m_pages->activePage(), value.value_or(0)));
+    } else if (field != eLEN) {
+        journalStartNumbers();
+    }
 }
 

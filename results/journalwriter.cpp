@@ -68,6 +68,12 @@ void JournalWriter::waitUntilDurable(quint64 seq)
     m_done.wait(lock, [&] { return m_durable.load() >= target || !m_healthy; });
 }
 
+quint64 JournalWriter::lastSeq() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nextSeq - 1;
+}
+
 QString JournalWriter::error() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);

@@ -40,6 +40,8 @@ public:
     // Blocks until the record `seq` (default: every record so far) is durable.
     void waitUntilDurable(quint64 seq = 0);
     quint64 durableSeq() const { return m_durable.load(std::memory_order_acquire); }
+    // The number of the last record queued.
+    quint64 lastSeq() const;
 
     // False once a write or sync failed; the reason stays in error().
     bool healthy() const { return m_healthy.load(); }
