@@ -464,6 +464,7 @@ void TFormMain::mStartClick()
     const qint64 tick = takeTick();
     if (!m_race.start(tick))
         return;
+    const JournalGroup group(m_journal);
     beep();
     applyCommandStates();
     activateRow(true, 0);
@@ -500,6 +501,7 @@ void TFormMain::mStopClick()
     // ENDE asks first and reads the tick after the answer.
     if (!ask(QStringLiteral("Rennen beenden") + QStringLiteral("?")))
         return;
+    const JournalGroup group(m_journal);
     m_race.stop(GetMyTickCount());
     ShowTime(0, false);
     ShowTime(0, true);
@@ -518,6 +520,7 @@ void TFormMain::mAbortClick()
 {
     if (m_race.abortAsks() && !ask(m_abortQuestion))
         return;
+    const JournalGroup group(m_journal);
     m_barrier->raceEnded();
     mResetClick();
     m_edits[1]->setFocus();
@@ -543,6 +546,7 @@ void TFormMain::mResetClick()
 
 void TFormMain::sbNextClick(QObject* sender)
 {
+    const JournalGroup group(m_journal);
     mAbortClick();
     m_pages->selectNextResultBlock(sender);
     for (int k = 1; k <= kStartNumberFields; ++k) {

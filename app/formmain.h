@@ -274,6 +274,12 @@ private:
     void journalClock();
     void journalRow(int n);
     void journalStartNumbers();
+    // Holds the records of one command together until it is done.
+    struct JournalGroup {
+        explicit JournalGroup(JournalWriter* writer);
+        ~JournalGroup();
+        JournalWriter* writer;
+    };
     JournalWriter* m_journal = nullptr;
 
     void setupResultTables();

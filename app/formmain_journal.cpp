@@ -44,6 +44,19 @@ void TFormMain::connectJournal()
             [this](int page) { journal(JournalRecord::activePage(page)); });
 }
 
+TFormMain::JournalGroup::JournalGroup(JournalWriter* w)
+    : writer(w)
+{
+    if (writer)
+        writer->beginGroup();
+}
+
+TFormMain::JournalGroup::~JournalGroup()
+{
+    if (writer)
+        writer->endGroup();
+}
+
 void TFormMain::setJournal(JournalWriter* journal)
 {
     m_journal = journal;

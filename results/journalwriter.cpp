@@ -37,6 +37,10 @@ JournalWriter::~JournalWriter()
 
 quint64 JournalWriter::append(JournalRecord record)
 {
+    if (m_groupDepth > 0) {
+        m_group.push_back(std::move(record));
+        return 0;
+    }
     quint64 seq;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -46,6 +50,21 @@ quint64 JournalWriter::append(JournalRecord record)
     }
     m_wake.notify_one();
     return seq;
+}
+
+void JournalWriter::endGroup()
+{
+    if (m_groupDepth == 0 || --m_groupDepth > 0 || m_group.empty())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (JournalRecord& record : m_group) {
+            record.seq = m_nextSeq++;
+            m_queue.push_back(std::move(record));
+        }
+    }
+    m_group.clear();
+    m_wake.notify_one();
 }
 
 void JournalWriter::close()

@@ -33,8 +33,15 @@ public:
     JournalWriter(const JournalWriter&) = delete;
     JournalWriter& operator=(const JournalWriter&) = delete;
 
-    // Queues a record and returns its sequence number. Cheap: no disk work.
+    // Queues a record and returns its sequence number (0 inside a group,
+    // where numbers are given when the group ends). Cheap: no disk work.
     quint64 append(JournalRecord record);
+    // Records appended between these reach the disk in one write and one
+    // sync, so a kill keeps all of them or none: one command of the operator
+    // (an entry with its table and its clock state) is never half restored.
+    // Groups nest; called from the thread that appends.
+    void beginGroup() { ++m_groupDepth; }
+    void endGroup();
     // The orderly end: a closing record and a last snapshot, on disk when this returns.
     void close();
     // Blocks until the record `seq` (default: every record so far) is durable.
@@ -64,6 +71,9 @@ private:
     quint64 m_stateSeq = 0;
     int m_recordsSinceSnapshot = 0;
     qint64 m_bytesSinceSnapshot = 0;
+
+    int m_groupDepth = 0;                 // appending thread only
+    std::vector<JournalRecord> m_group;   // appending thread only
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
