@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
@@ -164,6 +165,18 @@ int main(int argc, char** argv)
         for (int i = 0; i < 500; ++i)
             race(writer, i, table);
         writer.waitUntilDurable();
+        // The worst moment to restore: the log as long as it gets before the
+        // next snapshot (entries of whole classes, one at a time).
+        const int before = writer.snapshotsWritten();
+        for (int i = 0; i < 60 && writer.snapshotsWritten() == before; ++i) {
+            JournalTable big;
+            big.table = filledTable(200, i);
+            const QString log = QDir(dayFolder).filePath(QLatin1String(kJournalLogName));
+            if (QFileInfo(log).size() + 20000 > JournalWriter::Options().snapshotEveryBytes)
+                break;
+            writer.append(JournalRecord::table(i % kClassPages, big, true));
+            writer.waitUntilDurable();
+        }
         std::printf("500 races journalled: %d snapshots, log now %lld bytes, snapshot %lld bytes\n",
                     writer.snapshotsWritten(),
                     QFileInfo(QDir(dayFolder).filePath(QLatin1String(kJournalLogName))).size(),
