@@ -281,6 +281,7 @@ private:
         JournalWriter* writer;
     };
     JournalWriter* m_journal = nullptr;
+    bool m_journalFailureShown = false;
 
     void setupResultTables();
     void finishResultsSetup();

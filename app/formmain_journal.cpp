@@ -64,8 +64,15 @@ void TFormMain::setJournal(JournalWriter* journal)
 
 void TFormMain::journal(JournalRecord record)
 {
-    if (m_journal)
-        m_journal->append(std::move(record));
+    if (!m_journal)
+        return;
+    m_journal->append(std::move(record));
+    // A journal that cannot be written must not fail silently: the operator
+    // then knows a crash would lose the race.
+    if (!m_journal->healthy() && !m_journalFailureShown) {
+        m_journalFailureShown = true;
+        showJournalStatus(QStringLiteral("Journal fehlgeschlagen: %1").arg(m_journal->error()));
+    }
 }
 
 void TFormMain::journalClock()
