@@ -18,7 +18,6 @@ JournalWriter::JournalWriter(const QString& folder, const SessionState& initial,
     , m_state(initial)
     , m_stateSeq(lastSeq)
     , m_nextSeq(lastSeq + 1)
-    , m_snapshotWanted(true)
     , m_durable(lastSeq)
 {
     m_state.closed = false;
@@ -77,7 +76,7 @@ void JournalWriter::close()
     waitUntilDurable(seq);
     // The snapshot after the closing record: wait for the worker to go idle.
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_done.wait(lock, [this] { return (m_queue.empty() && !m_snapshotWanted) || !m_healthy; });
+    m_done.wait(lock, [this] { return (m_queue.empty() && !m_snapshotWanted && !m_busy) || !m_healthy; });
 }
 
 void JournalWriter::waitUntilDurable(quint64 seq)
@@ -123,10 +122,19 @@ bool JournalWriter::writeSnapshot()
 void JournalWriter::run()
 {
     AppendOnlyFile& log = m_log;
-    if (!log.open(m_logPath)) {
+    // The day this journal starts from goes to the disk before any record
+    // does: appended to the log that was there (perhaps ending in a torn
+    // record), a new record could not be read back.
+    const bool started = log.open(m_logPath) && writeSnapshot();
+    {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_error = log.error();
-        m_healthy = false;
+        if (!started) {
+            if (m_error.isEmpty())
+                m_error = log.error();
+            m_healthy = false;
+        }
+        m_busy = false;
+        m_done.notify_all();
     }
     std::vector<JournalRecord> batch;
     QByteArray bytes;
@@ -138,6 +146,7 @@ void JournalWriter::run()
         batch.swap(m_queue);
         bool snapshot = m_snapshotWanted;
         m_snapshotWanted = false;
+        m_busy = true;
         lock.unlock();
 
         bool ok = m_healthy;
@@ -171,6 +180,7 @@ void JournalWriter::run()
         if (ok && !batch.empty())
             m_durable.store(batch.back().seq, std::memory_order_release);
         batch.clear();
+        m_busy = false;
         m_done.notify_all();
     }
     log.close();

@@ -82,6 +82,7 @@ private:
     quint64 m_nextSeq = 1;
     bool m_stop = false;
     bool m_snapshotWanted = false;
+    bool m_busy = true;  // the worker is writing (from the start: the first snapshot)
     QString m_error;
     std::atomic<quint64> m_durable{0};
     std::atomic<bool> m_healthy{true};
