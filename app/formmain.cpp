@@ -98,6 +98,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     setupLightBarrier();
     createRows();
     m_timeList = new TimeList(m_rows, this);
+    connectJournal();
     // Start-up shows only empty rows: their controls are built once the
     // window is up and waiting, a few rows at a time, so the first ZEIT
     // finds its row ready (and builds it itself if it comes sooner).
@@ -463,9 +464,12 @@ void TFormMain::mStartClick()
     const qint64 tick = takeTick();
     if (!m_race.start(tick))
         return;
+    const JournalGroup group(m_journal);
     beep();
     applyCommandStates();
     activateRow(true, 0);
+    journalClock();
+    journalRow(1);
     bLAP->setFocus();
 
     m_barrier->raceStarted();
@@ -482,6 +486,7 @@ void TFormMain::mLAPClick()
     ShowTime(sinceStart, true);
     m_barrier->timeTaken();
     activateRow(false, sinceStart);
+    journalRow(m_timeList->count());
     // At the hundredth row ZEIT goes off: the list is full.
     applyCommandStates();
     if (!m_race.commands().lap)
@@ -496,6 +501,7 @@ void TFormMain::mStopClick()
     // ENDE asks first and reads the tick after the answer.
     if (!ask(QStringLiteral("Rennen beenden") + QStringLiteral("?")))
         return;
+    const JournalGroup group(m_journal);
     m_race.stop(GetMyTickCount());
     ShowTime(0, false);
     ShowTime(0, true);
@@ -504,6 +510,7 @@ void TFormMain::mStopClick()
         mResetClick();
         return;
     }
+    journalClock();
     applyCommandStates();
     bLAP->setText(m_zeitCaption);
     bEintragen->setFocus();
@@ -513,6 +520,7 @@ void TFormMain::mAbortClick()
 {
     if (m_race.abortAsks() && !ask(m_abortQuestion))
         return;
+    const JournalGroup group(m_journal);
     m_barrier->raceEnded();
     mResetClick();
     m_edits[1]->setFocus();
@@ -527,6 +535,7 @@ void TFormMain::mResetClick()
 
     m_timeList->clear();
     m_rowHost->resize(TFrame1::kWidth, 0);
+    journalClock();
 
     m_barrier->reset();
 
@@ -537,6 +546,7 @@ void TFormMain::mResetClick()
 
 void TFormMain::sbNextClick(QObject* sender)
 {
+    const JournalGroup group(m_journal);
     mAbortClick();
     m_pages->selectNextResultBlock(sender);
     for (int k = 1; k <= kStartNumberFields; ++k) {

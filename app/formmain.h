@@ -44,6 +44,9 @@ class LightBarrier;
 class TSortGrid;
 class ClockDisplays;
 class TimeList;
+class JournalWriter;
+struct JournalRecord;
+struct SessionState;
 struct TFormatOptions;
 
 // What a test or a benchmark may replace; the program uses the defaults.
@@ -253,7 +256,33 @@ public:
     void sbCLSClick();
     void Timer1Timer();
 
+    // ------------------------------------------------------------------
+    // The race journal (formmain_journal.cpp): what the window shows as one
+    // value, the way back from it, and the writer every change is told to.
+    SessionState sessionState() const;
+    // Brings back a journalled day; a race that was running shows as ended
+    // at its last taken time. Call before setJournal.
+    void restoreSession(const SessionState& state);
+    void setJournal(JournalWriter* journal);
+    // The status bar panel the journal reports in.
+    void showJournalStatus(const QString& text);
+    QString journalStatus() const;
+
 private:
+    void connectJournal();
+    void journal(JournalRecord record);
+    void journalClock();
+    void journalRow(int n);
+    void journalStartNumbers();
+    // Holds the records of one command together until it is done.
+    struct JournalGroup {
+        explicit JournalGroup(JournalWriter* writer);
+        ~JournalGroup();
+        JournalWriter* writer;
+    };
+    JournalWriter* m_journal = nullptr;
+    bool m_journalFailureShown = false;
+
     void setupResultTables();
     void finishResultsSetup();
     void connectResultCommands();

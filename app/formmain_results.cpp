@@ -10,6 +10,7 @@
 #include "controls/bitbtnwithcolor.h"
 #include "controls/sortgrid.h"
 #include "controls/tag.h"
+#include "results/journal.h"
 #include "results/timeassignment.h"
 #include "results/timetext.h"
 
@@ -48,12 +49,33 @@ void TFormMain::RankTable() { m_pages->RankTable(); }
 void TFormMain::SetResultColumnWidths() { m_pages->SetResultColumnWidths(); }
 void TFormMain::SelectResultRow(int row) { m_pages->SelectResultRow(row); }
 void TFormMain::UpdateResultButtons() { m_pages->UpdateResultButtons(); }
-void TFormMain::LoadClasses(const QString& fileName) { m_pages->LoadClasses(fileName); }
-void TFormMain::sbLoadClick() { m_pages->sbLoadClick(); }
+void TFormMain::LoadClasses(const QString& fileName)
+{
+    const JournalGroup group(m_journal);
+    m_pages->LoadClasses(fileName);
+}
+void TFormMain::sbLoadClick()
+{
+    const JournalGroup group(m_journal);
+    m_pages->sbLoadClick();
+}
 void TFormMain::cmb_KlasseChange() { m_pages->cmb_KlasseChange(); }
-void TFormMain::cmb_KlasseKeyDown(int key) { m_pages->cmb_KlasseKeyDown(key); }
-void TFormMain::cmb_KlasseExit() { m_pages->cmb_KlasseExit(); }
-void TFormMain::AddClass() { m_pages->AddClass(); }
+void TFormMain::cmb_KlasseKeyDown(int key)
+{
+    const JournalGroup group(m_journal);
+    m_pages->cmb_KlasseKeyDown(key);
+}
+void TFormMain::cmb_KlasseExit()
+{
+    const JournalGroup group(m_journal);
+    m_pages->cmb_KlasseExit();
+}
+void TFormMain::AddClass()
+{
+    // A new class comes with its page and track length, or not at all.
+    const JournalGroup group(m_journal);
+    m_pages->AddClass();
+}
 void TFormMain::PageControl1Change(int index) { m_pages->PageControl1Change(index); }
 void TFormMain::sbSaveClick() { m_pages->sbSaveClick(); }
 void TFormMain::sbCLSClick() { m_pages->sbCLSClick(); }
@@ -134,6 +156,7 @@ void TFormMain::Timer1Timer()
 
 void TFormMain::EintragenClick()
 {
+    const JournalGroup group(m_journal);
     RaceEntry entry;
     entry.rows = m_timeList->timeRows();
     for (int k = 1; k <= kStartNumberFields; ++k)
@@ -143,8 +166,10 @@ void TFormMain::EintragenClick()
         return;
     for (int k = 1; k <= kStartNumberFields; ++k)
         setTextColour(m_edits[k], startNumberColor(result.passages[k - 1]));
-    if (m_race.entered())
+    if (m_race.entered()) {
+        journalClock();
         applyCommandStates();
+    }
     bRESET->setFocus();
 }
 
@@ -152,7 +177,11 @@ void TFormMain::eLENChange(QLineEdit* field)
 {
     const std::optional<qint32> value = readInteger(field->text());
     setFieldBackground(field, value ? clWindow : kEmptyFieldColour);
-    if (field == eLEN && m_pages)
+    if (field == eLEN && m_pages) {
         m_pages->trackLengthChanged(value.value_or(0));
+        journal(JournalRecord::trackLength(m_pages->activePage(), value.value_or(0)));
+    } else if (field != eLEN) {
+        journalStartNumbers();
+    }
 }
 

@@ -1,4 +1,5 @@
 #include "app/artwork.h"
+#include "app/drillhook.h"
 #include "app/program.h"
 #include "platform/atomicwrite.h"
 
@@ -17,5 +18,12 @@ int main(int argc, char** argv)
     // (the "C" locale) dates, times and the decimal comma follow German usage.
     if (QLocale::system().language() == QLocale::C)
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // The crash drill drives the real program through a script; a normal
+    // start never installs it.
+    if (drillHookRequested()) {
+        FormMainOptions options;
+        options.ask = [](const QString&) { return true; };
+        return runProgram(std::move(options), installDrillHook);
+    }
     return runProgram();
 }

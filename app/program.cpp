@@ -5,12 +5,13 @@
 #include "app/forminfo.h"
 #include "app/formsplash.h"
 #include "app/htmlhelp.h"
+#include "app/sessionjournal.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-int runProgram(FormMainOptions options)
+int runProgram(FormMainOptions options, std::function<void(TFormMain&)> started)
 {
     // Help support first: its warning comes before any window exists.
     HtmlHelp::instance().loadHelpSupport();
@@ -23,6 +24,7 @@ int runProgram(FormMainOptions options)
 
     int result = 0;
     {
+        const std::function<bool(const QString&)> testAsk = options.ask;
         TFormMain formMain(std::move(options));
         TFormSplash formSplash;
         // The lists of the settings dialog rest on the port probe the main
@@ -38,7 +40,19 @@ int runProgram(FormMainOptions options)
         if (german && formMain.languageFileApplied())
             QCoreApplication::removeTranslator(&qtGerman);
         formMain.show();
+        // The journal starts with the window on screen, so a restore
+        // question has the empty window behind it.
+        SessionJournalOptions journalOptions;
+        journalOptions.ask = testAsk ? testAsk
+                                     : [&formMain](const QString& q) { return TFDlgYesNo::ask(q, &formMain); };
+        SessionJournal journal(formMain, journalOptions);
+        if (started)
+            started(formMain);
         result = QApplication::exec();
+        // The window closes only after "Programm beenden?" was answered "Ja";
+        // an event loop ended any other way leaves the day to restore.
+        if (!formMain.isVisible())
+            journal.closeOrderly();
         HtmlHelp::instance().closeAll();
     }
     QCoreApplication::removeTranslator(&qtGerman);

@@ -64,6 +64,11 @@ void SortGrid1GetSortStyle(TSortGrid* sender, int col, TSortStyle& style)
     }
 }
 
+int validPageIndex(int page)
+{
+    return page >= 0 && page < kClassPages ? page : 0;
+}
+
 }  // namespace
 
 ResultPages::ResultPages(const ResultPagesControls& controls, ResultPagesOptions options,
@@ -326,6 +331,7 @@ void ResultPages::rankTable(int page, ResultTable& table)
     const int moved = int(ranked.order.indexOf(currentRow));
     if (moved >= 1 && moved < grid->RowCount())
         grid->SetRow(moved);
+    emit tableChanged(page);
 }
 
 QVector<ResultTable> ResultPages::allResultTables() const
@@ -429,9 +435,12 @@ void ResultPages::showClassPage(int page)
     PageControl1->setCurrentIndex(page);
     if (m_shownClassPage != page)
         PageControl1->setTabVisible(m_shownClassPage, false);
+    const bool moved = m_shownClassPage != page;
     m_shownClassPage = page;
     m_classBook.activePage = page;
     m_switchingPage = false;
+    if (moved)
+        emit activePageChanged(page);
 }
 
 void ResultPages::LoadClasses(const QString& fileName)
@@ -452,6 +461,7 @@ void ResultPages::LoadClasses(const QString& fileName)
     m_shownClassPage = activePage();
     m_classBook.activePage = m_shownClassPage;
     m_switchingPage = false;
+    emit classesChanged();
 
     UpdateResultButtons();
     if (cmb_Klasse->count() > 0) {
@@ -517,6 +527,7 @@ void ResultPages::AddClass()
     cmb_Klasse->addItem(text);
     cmb_Klasse->setCurrentIndex(cmb_Klasse->count() - 1);
     PageControl1->setTabText(page, QString(text).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    emit classesChanged();
     showClassPage(page);
     // The field shows the length the new page now has (inherited or its own),
     // so entering and ranking use the same length.
@@ -598,6 +609,54 @@ void ResultPages::sbCLSClick()
     ResultTable table = readResultGrid(*grid);
     clearResults(table);
     writeResultGrid(*grid, table);
+    rememberTable(activePage(), table);
     grid->SetLeftCol(2);
+    UpdateResultButtons();
+    emit tableChanged(activePage());
+}
+
+JournalTable ResultPages::journalTable(int page) const
+{
+    JournalTable t;
+    t.table = cachedTable(page);
+    t.canSort = m_grids[page]->SortOptions.CanSort;
+    t.sortCol = m_grids[page]->SortOptions.SortCol;
+    return t;
+}
+
+void ResultPages::restoreSession(const SessionState& state)
+{
+    m_switchingPage = true;
+    cmb_Klasse->clear();
+    m_classBook.names = state.classNames;
+    m_classBook.captions = state.captions;
+    m_classBook.trackLengths = state.trackLengths;
+    for (int p = 0; p < kClasses; ++p) {
+        PageControl1->setTabText(p, QString(m_classBook.captions[p]).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        TSortGrid* grid = m_grids[p];
+        const JournalTable& saved = state.tables[std::size_t(p)];
+        writeResultGrid(*grid, saved.table);
+        rememberTable(p, saved.table);
+        grid->SortOptions.CanSort = saved.canSort;
+        grid->SortOptions.SortCol = saved.sortCol;
+        grid->SetLeftCol(2);
+    }
+    cmb_Klasse->addItems(m_classBook.names);
+    sbPlatz->setChecked(state.placeOrder);
+    const int page = validPageIndex(state.activePage);
+    // Every tab but the restored page's is hidden, as choosing a class leaves them.
+    PageControl1->setTabVisible(page, true);
+    PageControl1->setCurrentIndex(page);
+    for (int p = 0; p < kClasses; ++p) {
+        if (p != page)
+            PageControl1->setTabVisible(p, false);
+    }
+    m_shownClassPage = page;
+    m_classBook.activePage = page;
+    cmb_Klasse->setCurrentIndex(page < cmb_Klasse->count() ? page : -1);
+    m_classTyped = false;
+    m_switchingPage = false;
+    eLEN->setText(QString::number(m_classBook.trackLengths[page]));
+    SetResultColumnWidths();
     UpdateResultButtons();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/settings.h"
+#include "results/journal.h"
 #include "results/backupwriter.h"
 #include "results/classlist.h"
 #include "results/resultsfile.h"
@@ -89,6 +90,18 @@ public:
     void PageControl1Change(int index);
     void sbSaveClick();
     void sbCLSClick();
+
+    // A page's table as the journal keeps it, and the way back: classes,
+    // tables, place order and the active page of a restored day.
+    JournalTable journalTable(int page) const;
+    void restoreSession(const SessionState& state);
+
+signals:
+    // A page's table changed (entered, ranked, row deleted, cleared).
+    void tableChanged(int page);
+    // Class names, captions or track lengths came from a list or a new class.
+    void classesChanged();
+    void activePageChanged(int page);
 
 private:
     bool ask(const QString& question);

@@ -50,6 +50,7 @@ void TimeList::clickMark(int n, int k)
         return;
     clickAssignment(m_rows[n - 1].row, k);
     RefreshAssignments();
+    emit rowChanged(n);
 }
 
 void TimeList::clickExact(int n, int k)
@@ -60,6 +61,7 @@ void TimeList::clickExact(int n, int k)
         return;
     m_rows[n - 1].row.exactMark = k;
     show(n);
+    emit rowChanged(n);
 }
 
 void TimeList::setCounted(int n, bool counted)
@@ -69,6 +71,16 @@ void TimeList::setCounted(int n, bool counted)
     TimeListRow& r = m_rows[n - 1];
     r.row.counted = counted;
     r.timeColour = !counted ? QColor(255, 0, 0) : r.row.zeitRow ? QColor(255, 255, 0) : QColor(0, 255, 0);
+    show(n);
+    emit rowChanged(n);
+}
+
+void TimeList::restoreRow(int n, const TimeRow& row, const QColor& colour)
+{
+    if (n < 1 || n > count())
+        return;
+    m_rows[n - 1].row = row;
+    m_rows[n - 1].timeColour = colour;
     show(n);
 }
 

@@ -44,6 +44,13 @@ public:
     void setCounted(int n, bool counted);
     // Recounts every car's marks in row order and shows the lap each ends.
     void RefreshAssignments();
+    // Puts back row n's marks and box as a journal kept them (restore only;
+    // the caller recounts afterwards).
+    void restoreRow(int n, const TimeRow& row, const QColor& colour);
+
+signals:
+    // Row n's marks or box changed through the operator.
+    void rowChanged(int n);
 
 private:
     void show(int n);
