@@ -159,7 +159,7 @@ void TFormMain::restoreSession(const SessionState& state)
         for (int k = 1; k <= kStartNumberFields; ++k)
             m_edits[k]->setText(state.race.startNumbers[k - 1]);
         if (wasRunning)
-            showJournalStatus(QStringLiteral("Wiederhergestellt: Rennen ohne Zeit verworfen"));
+            showJournalStatus(QStringLiteral("Nach Absturz: Rennen ohne Zeit"));
         return;
     }
     if (race.clock == JournalClock::Entered)
@@ -167,7 +167,7 @@ void TFormMain::restoreSession(const SessionState& state)
     applyCommandStates();
     bLAP->setText(m_zeitCaption);
     if (wasRunning) {
-        showJournalStatus(QStringLiteral("Wiederhergestellt: Rennen bei %1 beendet")
+        showJournalStatus(QStringLiteral("Nach Absturz: Ende %1")
                               .arg(race.rows.constLast().row.text));
     }
     (m_race.state() == ClockState::Entered ? static_cast<QWidget*>(bRESET) : bEintragen)->setFocus();

@@ -32,7 +32,7 @@ SessionJournal::SessionJournal(TFormMain& window, SessionJournalOptions options)
         // clock when the other program is hidden or hung. The other program's
         // journal is left alone; this one keeps none.
         m_start = Start::OtherProgram;
-        window.showJournalStatus(QStringLiteral("Kein Journal: zweites Programm im Ordner"));
+        window.showJournalStatus(QStringLiteral("Kein Journal: 2. Programm"));
         tell(QStringLiteral("Im Ordner %1 läuft schon ein Pylonix.\nDieses Programm führt kein Journal: "
                             "nach einem Absturz ist hier nichts wiederherzustellen, und beide schreiben "
                             "dieselbe Sicherung.")

@@ -82,6 +82,15 @@ protected:
         userClick(window->row(2)->cbON);
     }
 
+    // The status panel has a fixed width: a text cut there is a text lost.
+    void expectStatusFits()
+    {
+        const auto* panel = child<QLabel>("StatusPanel2");
+        ASSERT_NE(panel, nullptr);
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width())
+            << panel->text().toStdString();
+    }
+
     std::unique_ptr<SessionJournal> journal;
 };
 
@@ -108,6 +117,7 @@ TEST_F(JournalWindowTest, AKilledDayComesBackAsItWasShownWithTheRunningRaceEnded
     EXPECT_EQ(window->row(2)->TimeRunden->text(), QStringLiteral("01:01,00"));
     EXPECT_TRUE(window->row(2)->buttons[1]->isChecked());
     EXPECT_THAT(window->journalStatus().toStdString(), HasSubstr("01:01,00"));
+    expectStatusFits();
     for (int p = 0; p < kClassPages; ++p)
         EXPECT_EQ(readResultGrid(*grid(p)).rows, shown.tables[p].table.rows) << p;
 
@@ -170,6 +180,7 @@ TEST_F(JournalWindowTest, ASecondProgramInTheFolderIsToldAndKeepsNoJournal)
     ASSERT_EQ(messages.size(), 1);
     EXPECT_THAT(messages[0].toStdString(), HasSubstr("kein Journal"));
     EXPECT_THAT(window->journalStatus().toStdString(), HasSubstr("Kein Journal"));
+    expectStatusFits();
 }
 
 }  // namespace
