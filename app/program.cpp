@@ -25,6 +25,7 @@ int runProgram(FormMainOptions options)
     {
         TFormMain formMain(std::move(options));
         TFormSplash formSplash;
+        formMain.setSplash(&formSplash);
         // The lists of the settings dialog rest on the port probe the main
         // window made; they are built once for the whole run.
         TCfgDialog cfgDialog(formMain.programDir(), formMain.comPorts(), formMain.settings().charSet, &formMain);
