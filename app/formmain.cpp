@@ -130,12 +130,19 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
 
 TFormMain::~TFormMain()
 {
+    qApp->removeEventFilter(this);
     // The children outlive this destructor by a little: none of their events
     // may reach the window's handlers once its members are gone.
     for (QObject* child : findChildren<QObject*>()) {
         child->removeEventFilter(this);
         disconnect(child, nullptr, this, nullptr);
     }
+    // An export still running finishes before the tables it reads go; input
+    // held for it has no window left to go to.
+    qApp->removeEventFilter(this);
+    m_holdingInput = false;
+    m_heldInput.clear();
+    m_pages->waitForExport();
     writeBackSettings();
     // The serial worker must end before the window it reports to.
     if (ComPort)
@@ -160,6 +167,7 @@ SettingsValues TFormMain::gatherSettings() const
     values.top = y();
     values.width = width();
     values.height = height();
+    values.filterInd = m_pages->filterInd();
     if (m_barrier) {
         values.alg = m_barrier->Alg();
         values.waitStart = m_barrier->WaitStart();
@@ -313,6 +321,12 @@ void TFormMain::applySettingsDialog()
 
 void TFormMain::closeEvent(QCloseEvent* event)
 {
+    // The export finishes first; the question comes when it has.
+    if (m_pages->exporting()) {
+        m_closeAfterExport = true;
+        event->ignore();
+        return;
+    }
     if (!ask(m_closeQuestion)) {
         event->ignore();
         return;
@@ -746,6 +760,8 @@ void TFormMain::Label15Click()
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_holdingInput && holdsInput(watched, event))
+        return true;
     // The command keys win over the text fields' own keys (Ctrl+X clears the
     // results, it does not cut the start number), as long as the command is
     // enabled; otherwise the field keeps its key.

@@ -15,11 +15,13 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QEvent>
 #include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QCalendarWidget;
@@ -39,6 +41,7 @@ class TDigit;
 class TFrame1;
 class THighResTimer;
 class TFormInfo;
+class TFormSplash;
 class TComPort;
 class LightBarrier;
 class TSortGrid;
@@ -267,6 +270,15 @@ public:
     // The status bar panel the journal reports in.
     void showJournalStatus(const QString& text);
     QString journalStatus() const;
+    // Spreadsheet export (Ctrl+E, sbExcel, the save dialog's spreadsheet type).
+    void sbExcelClick();
+    void ExportToSpreadsheet(const QString& fileName);
+    bool exporting() const;
+    // Returns once a running export has ended and the held input was handled.
+    void waitForExport();
+    // The progress window main() created; without one the window makes its own.
+    void setSplash(TFormSplash* splash);
+    TFormSplash* splash() const;
 
 private:
     void connectJournal();
@@ -287,6 +299,18 @@ private:
     void finishResultsSetup();
     void connectResultCommands();
     void eLENChange(QLineEdit* field);
+
+    void holdInput();
+    void releaseInput();
+    bool holdsInput(QObject* watched, QEvent* event);
+    struct HeldInput {
+        QPointer<QObject> receiver;
+        std::unique_ptr<QEvent> event;
+        qint64 tick = 0;
+    };
+    std::vector<HeldInput> m_heldInput;
+    bool m_holdingInput = false;
+    bool m_closeAfterExport = false;
 
     ResultPages* m_pages = nullptr;
     TimeList* m_timeList = nullptr;

@@ -15,6 +15,8 @@
 #include "results/timetext.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -79,6 +81,87 @@ void TFormMain::AddClass()
 void TFormMain::PageControl1Change(int index) { m_pages->PageControl1Change(index); }
 void TFormMain::sbSaveClick() { m_pages->sbSaveClick(); }
 void TFormMain::sbCLSClick() { m_pages->sbCLSClick(); }
+void TFormMain::sbExcelClick() { m_pages->sbExcelClick(); }
+void TFormMain::ExportToSpreadsheet(const QString& fileName) { m_pages->ExportToSpreadsheet(fileName); }
+bool TFormMain::exporting() const { return m_pages->exporting(); }
+void TFormMain::waitForExport() { m_pages->waitForExport(); }
+void TFormMain::setSplash(TFormSplash* splash) { m_pages->setSplash(splash); }
+TFormSplash* TFormMain::splash() const { return m_pages->splash(); }
+
+// ---------------------------------------------------------------- input during an export
+
+// While an export runs the window goes on: the clock counts, the light
+// barrier takes its edges with their own ticks. The operator's keys and
+// clicks wait for the export, as they would behind a busy window, but each
+// keeps the tick of the moment it came: a ZEIT pressed during the export is
+// taken at the press, not when it is finally carried out.
+void TFormMain::holdInput()
+{
+    if (m_holdingInput)
+        return;
+    m_holdingInput = true;
+    qApp->installEventFilter(this);
+}
+
+void TFormMain::releaseInput()
+{
+    if (!m_holdingInput)
+        return;
+    m_holdingInput = false;
+    qApp->removeEventFilter(this);
+    std::vector<HeldInput> held;
+    held.swap(m_heldInput);
+    for (HeldInput& input : held) {
+        if (!input.receiver)
+            continue;
+        QEvent* event = input.event.get();
+        m_edgeTick = input.tick;
+        bool done = false;
+        if (event->type() == QEvent::KeyPress) {
+            // A command key reaches its command, as the shortcut would.
+            const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+            for (QAction* action : MainMenu1->actions()) {
+                if (action->isEnabled() && action->shortcut() == pressed) {
+                    action->trigger();
+                    done = true;
+                    break;
+                }
+            }
+        }
+        if (!done)
+            QCoreApplication::sendEvent(input.receiver, event);
+        m_edgeTick.reset();
+    }
+    if (m_closeAfterExport) {
+        m_closeAfterExport = false;
+        close();
+    }
+}
+
+bool TFormMain::holdsInput(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        break;
+    default:
+        return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Taken here, so no shortcut fires now; the key press follows.
+        event->accept();
+        return true;
+    }
+    m_heldInput.push_back(HeldInput{QPointer<QObject>(watched), std::unique_ptr<QEvent>(event->clone()), GetMyTickCount()});
+    return true;
+}
 void TFormMain::RefreshAssignments() { m_timeList->RefreshAssignments(); }
 
 // ---------------------------------------------------------------- building
@@ -93,12 +176,15 @@ void TFormMain::setupResultTables()
     controls.clear = sbCLS;
     controls.save = sbSave;
     controls.placeOrder = sbPlatz;
+    controls.spreadsheet = sbExcel;
     controls.backupStatus = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel1"));
     controls.dialogParent = this;
     ResultPagesOptions options = m_options.results;
     options.ask = [this](const QString& question) { return ask(question); };
     options.programDir = m_programDir;
     m_pages = new ResultPages(controls, std::move(options), m_settings, this);
+    connect(m_pages, &ResultPages::exportStarted, this, &TFormMain::holdInput);
+    connect(m_pages, &ResultPages::exportFinished, this, &TFormMain::releaseInput);
 }
 
 void TFormMain::connectResultCommands()
@@ -112,6 +198,8 @@ void TFormMain::connectResultCommands()
     connect(Open1, &QAction::triggered, this, &TFormMain::sbLoadClick);
     connect(sbLoad, &QToolButton::clicked, this, &TFormMain::sbLoadClick);
     connect(New1, &QAction::triggered, this, &TFormMain::sbCLSClick);
+    connect(mExcel, &QAction::triggered, this, &TFormMain::sbExcelClick);
+    connect(sbExcel, &QToolButton::clicked, this, &TFormMain::sbExcelClick);
     connect(sbCLS, &QToolButton::clicked, this, &TFormMain::sbCLSClick);
 
     // Keys and the focus reach the box itself (its line edit is only its

@@ -27,6 +27,7 @@ int runProgram(FormMainOptions options, std::function<void(TFormMain&)> started)
         const std::function<bool(const QString&)> testAsk = options.ask;
         TFormMain formMain(std::move(options));
         TFormSplash formSplash;
+        formMain.setSplash(&formSplash);
         // The lists of the settings dialog rest on the port probe the main
         // window made; they are built once for the whole run.
         TCfgDialog cfgDialog(formMain.programDir(), formMain.comPorts(), formMain.settings().charSet, &formMain);

@@ -5,7 +5,11 @@
 #include "app/mainwindowui.h"
 #include "app/resultpages.h"
 
+#include "app/formsplash.h"
 #include "app/gridadapter.h"
+#include "app/spreadsheetjob.h"
+#include "controls/gauge.h"
+#include "platform/unospreadsheet.h"
 #include "controls/sortgrid.h"
 #include "controls/tag.h"
 #include "results/ranking.h"
@@ -35,6 +39,14 @@ QString textFileTypeName()
 {
     const QString name = QMimeDatabase().mimeTypeForName(QStringLiteral("text/plain")).comment();
     return name.isEmpty() ? QStringLiteral("Textdatei") : name;
+}
+
+QString spreadsheetFileTypeName()
+{
+    const QString name = QMimeDatabase()
+                             .mimeTypeForName(QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"))
+                             .comment();
+    return name.isEmpty() ? QStringLiteral("MS Excel") : name;
 }
 
 constexpr TColor kResultBlue = 11031552;       // red 0, green 84, blue 168
@@ -83,6 +95,7 @@ ResultPages::ResultPages(const ResultPagesControls& controls, ResultPagesOptions
     , sbCLS(controls.clear)
     , sbSave(controls.save)
     , sbPlatz(controls.placeOrder)
+    , sbExcel(controls.spreadsheet)
     , m_backupStatus(controls.backupStatus)
     , m_dialogParent(controls.dialogParent)
 {
@@ -95,6 +108,16 @@ ResultPages::ResultPages(const ResultPagesControls& controls, ResultPagesOptions
                                    : QStringLiteral("Sicherung fehlgeschlagen: %1: %2")
                                          .arg(QDir::toNativeSeparators(result.path), result.error));
     });
+    m_filterInd = clampedFilterInd(settings.filterInd);
+    // Looked up once: only files are checked, nothing is started.
+    const auto available = [this](bool visible) {
+        return m_options.spreadsheetAvailable ? m_options.spreadsheetAvailable(visible)
+                                              : platform::IsSpreadsheetAvailable({}, visible);
+    };
+    m_availableHeadless = available(false);
+    m_availableVisible = available(true);
+    m_job = new SpreadsheetJob(this);
+
     PopupMenuTable = new QMenu(m_dialogParent);
     PopupMenuTable->setObjectName(QStringLiteral("PopupMenuTable"));
     mDeleteline1 = PopupMenuTable->addAction(QStringLiteral("Zeile entfernen"));
@@ -258,6 +281,8 @@ void ResultPages::UpdateResultButtons()
     sbCLS->setEnabled(results);
     sbSave->setEnabled(results);
     sbPlatz->setEnabled(results);
+    if (sbExcel)
+        sbExcel->setEnabled(results && m_availableVisible);
 }
 
 void ResultPages::SelectResultRow(int row)
@@ -579,26 +604,154 @@ void ResultPages::sbLoadClick()
     SetResultColumnWidths();
 }
 
+QStringList ResultPages::saveFilters() const
+{
+    QStringList filters{textFileTypeName() + QStringLiteral(" (*.txt)")};
+    // Without the office the spreadsheet type is not offered at all.
+    if (m_availableHeadless)
+        filters << spreadsheetFileTypeName() + QStringLiteral(" (*.xlsx *.xls *.ods)");
+    return filters;
+}
+
+SaveChoice ResultPages::chooseSaveFile(const QString& proposed, const QStringList& filters, int filterIndex)
+{
+    QFileDialog dialog(m_dialogParent, QString(), m_options.programDir);
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(filters);
+    const auto suffixFor = [&filters](const QString& filter) {
+        return filters.indexOf(filter) == SaveChoice::kSpreadsheet - 1 ? QStringLiteral("xlsx") : QStringLiteral("txt");
+    };
+    const QString shown = filters.value(filterIndex - 1, filters.constFirst());
+    dialog.selectNameFilter(shown);
+    dialog.setDefaultSuffix(suffixFor(shown));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog, suffixFor](const QString& filter) { dialog.setDefaultSuffix(suffixFor(filter)); });
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return SaveChoice(dialog.selectedFiles().constFirst(), int(filters.indexOf(dialog.selectedNameFilter())) + 1);
+}
+
 void ResultPages::sbSaveClick()
 {
     const QString proposed = DateStampName(currentDateTime());
-    QString path;
-    if (m_options.chooseSaveFile) {
-        path = m_options.chooseSaveFile(proposed);
-    } else {
-        // Only the text type is offered until the spreadsheet export exists.
-        path = chooseTextFile(QStringLiteral("SaveDialog1"), QFileDialog::AcceptSave, proposed);
-    }
-    if (path.isEmpty())
+    const QStringList filters = saveFilters();
+    const int shown = std::min<int>(m_filterInd, int(filters.size()));
+    SaveChoice choice = m_options.chooseSaveFile ? m_options.chooseSaveFile(proposed, filters, shown)
+                                                 : chooseSaveFile(proposed, filters, shown);
+    if (choice.path.isEmpty())
         return;
+    // The type chosen is the one shown first next time (and after a restart);
+    // a dialog that offered only text says nothing about the operator's choice.
+    if (filters.size() > 1 && (choice.filterIndex == SaveChoice::kText || choice.filterIndex == SaveChoice::kSpreadsheet))
+        m_filterInd = choice.filterIndex;
+
+    if (choice.filterIndex == SaveChoice::kSpreadsheet) {
+        // The format follows the extension; a name without one of ours gets
+        // the default, so "Lauf 7.12" becomes "Lauf 7.12.xlsx".
+        if (platform::workbookFormatFor(choice.path) == platform::WorkbookFormat::None)
+            choice.path += QStringLiteral(".xlsx");
+        ExportToSpreadsheet(choice.path);
+        return;
+    }
 
     const QVector<ResultTable> tables = allResultTables();
-    const WriteResult written = SaveResultsText(path, classResults(tables));
+    const WriteResult written = SaveResultsText(choice.path, classResults(tables));
     // Unlike the backup, a save the operator asked for must not fail silently.
     if (!written.ok) {
         showMessage(QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden:\n%2")
-                        .arg(QDir::toNativeSeparators(path), written.error));
+                        .arg(QDir::toNativeSeparators(choice.path), written.error));
     }
+}
+
+void ResultPages::sbExcelClick()
+{
+    ExportToSpreadsheet(QString());
+}
+
+bool ResultPages::IsSpreadsheetAvailable(bool visible) const
+{
+    return visible ? m_availableVisible : m_availableHeadless;
+}
+
+bool ResultPages::exporting() const
+{
+    return m_job->running();
+}
+
+void ResultPages::waitForExport()
+{
+    m_job->wait();
+}
+
+void ResultPages::ExportToSpreadsheet(const QString& fileName)
+{
+    if (m_job->running())
+        return;
+    const bool visible = fileName.isEmpty();
+    if (!IsSpreadsheetAvailable(visible)) {
+        showMessage(QStringLiteral("Export in die Tabellenkalkulation nicht möglich:\n%1")
+                        .arg(visible && m_availableHeadless
+                                 ? QStringLiteral("LibreOffice kann ohne Fenster-Plug-in keine Arbeitsmappe zeigen "
+                                                  "(Paket libreoffice-gtk3 oder libreoffice-core).")
+                                 : QStringLiteral("LibreOffice Calc ist nicht installiert (Paket libreoffice-calc).")));
+        return;
+    }
+
+    // The tables are copied here, on the user-interface thread; the worker
+    // sees only this copy, so races and entries go on meanwhile.
+    SpreadsheetExportInput input;
+    input.fileName = fileName;
+    input.tables = allResultTables();
+    input.classNames = m_classBook.names;
+    for (const QString& caption : m_classBook.captions)
+        input.pageCaptions << caption;
+    input.windowCaption = m_dialogParent ? m_dialogParent->windowTitle() : QString();
+    input.applicationTitle =
+        QApplication::applicationName().isEmpty() ? QStringLiteral("Pylonix") : QApplication::applicationName();
+    const QString separator = QLocale().decimalPoint();
+    if (!separator.isEmpty())
+        input.decimalSeparator = separator.at(0);
+
+    if (!m_splash)
+        m_splash = new TFormSplash(m_dialogParent);
+    m_splash->setWindowTitle(QStringLiteral("Speichern unter ") + fileName);
+    m_splash->Gauge1()->setProgress(0);
+    m_splash->show();
+
+    disconnect(m_job, nullptr, this, nullptr);
+    connect(m_job, &SpreadsheetJob::maximumChanged, this, [this](int n) {
+        if (m_splash)
+            m_splash->Gauge1()->setMaxValue(std::max(n, 1));
+    });
+    connect(m_job, &SpreadsheetJob::positionChanged, this, [this](int n) {
+        if (m_splash)
+            m_splash->Gauge1()->setProgress(n);
+    });
+    connect(m_job, &SpreadsheetJob::finished, this,
+            [this, fileName](const SpreadsheetExportResult& result) { exportEnded(result, fileName); });
+    SpreadsheetJob::Factory factory = m_options.spreadsheet;
+    if (!factory) {
+        factory = [](bool visibleOffice) -> std::unique_ptr<platform::Spreadsheet> {
+            platform::UnoOptions options;
+            options.visible = visibleOffice;
+            return std::make_unique<platform::UnoSpreadsheet>(options);
+        };
+    }
+    m_job->start(std::move(input), std::move(factory));
+    emit exportStarted();
+}
+
+void ResultPages::exportEnded(const SpreadsheetExportResult& result, const QString& fileName)
+{
+    if (m_splash)
+        m_splash->hide();
+    emit exportFinished(result.ok);
+    if (!result.ok)
+        showMessage(result.message(fileName));
 }
 
 void ResultPages::sbCLSClick()

@@ -8,10 +8,15 @@
 #include "results/resulttable.h"
 #include "results/timeassignment.h"
 
+#include "platform/spreadsheet.h"
+#include "results/spreadsheetexport.h"
+
 #include <QDateTime>
+#include <QPointer>
 #include <QObject>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -22,6 +27,8 @@ class QTabWidget;
 class QToolButton;
 class QWidget;
 class TSortGrid;
+#include "app/formsplash.h"
+class SpreadsheetJob;
 struct TFormatOptions;
 
 // The controls the result pages work on; all owned by the main window.
@@ -33,19 +40,36 @@ struct ResultPagesControls {
     QToolButton* clear = nullptr;     // sbCLS
     QToolButton* save = nullptr;      // sbSave
     QToolButton* placeOrder = nullptr;  // sbPlatz
+    QToolButton* spreadsheet = nullptr;  // sbExcel
     QLabel* backupStatus = nullptr;   // the status bar panel of the backup
     QWidget* dialogParent = nullptr;  // dialogs and message boxes centre on it
+};
+
+// The save dialog's answer: the file and the type it was chosen with.
+struct SaveChoice {
+    static constexpr int kText = 1;
+    static constexpr int kSpreadsheet = 2;
+    SaveChoice() = default;
+    SaveChoice(QString p, int type = kText) : path(std::move(p)), filterIndex(type) {}
+    QString path;  // empty: cancelled
+    int filterIndex = kText;
 };
 
 // What a test may replace; the program uses the defaults.
 struct ResultPagesOptions {
     std::function<bool(const QString&)> ask;  // the yes/no question
     std::function<void(const QString&)> message;  // default: a message box
-    std::function<QString(const QString&)> chooseSaveFile;  // default: the save dialog
+    // Default: the save dialog with the file types offered, the given one shown.
+    std::function<SaveChoice(const QString& proposed, const QStringList& filters, int filterIndex)> chooseSaveFile;
     std::function<QString(const QString&)> chooseOpenFile;  // default: the open dialog
     std::function<QDateTime()> now;  // default: the wall clock
     QString backupDir;   // default: the working directory at start-up
     QString programDir;  // the open dialog starts here
+    // The spreadsheet application (visible: for a workbook left open);
+    // default: LibreOffice through UNO.
+    std::function<std::unique_ptr<platform::Spreadsheet>(bool visible)> spreadsheet;
+    // Whether it is installed; default: the office's files are there.
+    std::function<bool(bool visible)> spreadsheetAvailable;
 };
 
 // The 21 class pages with their result tables: the class book and track
@@ -96,14 +120,33 @@ public:
     JournalTable journalTable(int page) const;
     void restoreSession(const SessionState& state);
 
+    // The spreadsheet export: Ctrl+E and sbExcel without a file name, the
+    // save dialog's spreadsheet type with one. It runs on a worker; the
+    // progress window shows it and the result comes as exportFinished.
+    void sbExcelClick();
+    void ExportToSpreadsheet(const QString& fileName);
+    bool IsSpreadsheetAvailable(bool visible = true) const;
+    bool exporting() const;
+    // Returns once a running export has ended and been reported.
+    void waitForExport();
+    void setSplash(TFormSplash* splash) { m_splash = splash; }
+    TFormSplash* splash() const { return m_splash; }
+    // The save dialog's types, text first, and the one last chosen (1 or 2).
+    QStringList saveFilters() const;
+    int filterInd() const { return m_filterInd; }
+
 signals:
     // A page's table changed (entered, ranked, row deleted, cleared).
     void tableChanged(int page);
     // Class names, captions or track lengths came from a list or a new class.
     void classesChanged();
     void activePageChanged(int page);
+    void exportStarted();
+    void exportFinished(bool ok);
 
 private:
+    SaveChoice chooseSaveFile(const QString& proposed, const QStringList& filters, int filterIndex);
+    void exportEnded(const SpreadsheetExportResult& result, const QString& fileName);
     bool ask(const QString& question);
     // The open (AcceptOpen) or save dialog for text files; empty when cancelled.
     QString chooseTextFile(const QString& name, int acceptMode, const QString& proposed);
@@ -136,6 +179,7 @@ private:
     QToolButton* sbCLS = nullptr;
     QToolButton* sbSave = nullptr;
     QToolButton* sbPlatz = nullptr;
+    QToolButton* sbExcel = nullptr;
     QLabel* m_backupStatus = nullptr;
     QWidget* m_dialogParent = nullptr;
     QMenu* PopupMenuTable = nullptr;
@@ -148,5 +192,10 @@ private:
     bool m_addingClass = false;
     QString m_backupDir;
     BackupWriter* m_backupWriter = nullptr;
+    int m_filterInd = SaveChoice::kText;
+    bool m_availableHeadless = false;
+    bool m_availableVisible = false;
+    SpreadsheetJob* m_job = nullptr;
+    QPointer<TFormSplash> m_splash;
     QString m_clearQuestion = QStringLiteral("Ergebnisse löschen?");
 };

@@ -14,6 +14,7 @@ PACKAGES=(
     libchm1 libchm-dev fp-utils
     fonts-liberation
     xvfb xauth
+    libreoffice-calc libreoffice-dev python3-openpyxl
 )
 
 missing=()

@@ -13,4 +13,9 @@ cmake --build "$BUILD" -j "$(nproc)"
 cd "$BUILD"
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
+# The real-office tests are left out here: they drive LibreOffice's own,
+# uninstrumented bridge libraries, whose process-wide context is kept until
+# exit by design; the leak checker would report the office, not us. The
+# export logic they cover runs under the sanitizers through the fake office.
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" -E '^OfficeTest\.'
+

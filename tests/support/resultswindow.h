@@ -58,9 +58,11 @@ protected:
         options.results.backupDir = backupDirOption.isNull() ? backupDir() : backupDirOption;
         options.results.now = [this] { return now; };
         options.results.message = [this](const QString& text) { messages << text; };
-        options.results.chooseSaveFile = [this](const QString& proposed) {
+        options.results.chooseSaveFile = [this](const QString& proposed, const QStringList& filters, int shown) {
             proposedNames << proposed;
-            return chosenFile;
+            offeredFilters = filters;
+            shownFilter = shown;
+            return SaveChoice(chosenFile, chosenFilter);
         };
         options.results.chooseOpenFile = [this](const QString&) { return chosenFile; };
         window = std::make_unique<TFormMain>(options);
@@ -132,5 +134,8 @@ protected:
     QStringList messages;
     QStringList proposedNames;
     QString chosenFile;
+    int chosenFilter = SaveChoice::kText;
+    QStringList offeredFilters;
+    int shownFilter = 0;
     QString backupDirOption;
 };

@@ -1,0 +1,95 @@
+#include "platform/fakespreadsheet.h"
+#include "support/resultswindow.h"
+
+#include "app/formsplash.h"
+
+namespace {
+
+class SpreadsheetWindowTest : public ResultsWindowTest {
+protected:
+    std::shared_ptr<platform::FakeOffice> office = std::make_shared<platform::FakeOffice>();
+};
+
+}  // namespace
+
+// Seams are set before the window exists: the fixture's make() reads them.
+class SpreadsheetWindow : public SpreadsheetWindowTest {
+protected:
+    void SetUp() override
+    {
+        SpreadsheetWindowTest::SetUp();
+    }
+    void open(bool installed)
+    {
+        FormMainOptions options = windowOptions();
+        options.settingsBaseName = QStringLiteral("PylonixSpreadsheetTest");
+        options.configRoot = dir.filePath(QStringLiteral("config"));
+        options.results.backupDir = backupDir();
+        options.results.message = [this](const QString& text) { messages << text; };
+        options.results.chooseSaveFile = [this](const QString&, const QStringList& filters, int shown) {
+            offeredFilters = filters;
+            shownFilter = shown;
+            return SaveChoice(chosenFile, chosenFilter);
+        };
+        options.results.spreadsheet = [this](bool) { return std::make_unique<platform::FakeSpreadsheet>(office); };
+        options.results.spreadsheetAvailable = [installed](bool) { return installed; };
+        window = std::make_unique<TFormMain>(options);
+        ASSERT_TRUE(showActive(window.get()));
+    }
+};
+
+TEST_F(SpreadsheetWindow, CtrlEShowsProgressAndLeavesTheWorkbookVisible)
+{
+    open(true);
+    key(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_NE(window->splash(), nullptr);
+    EXPECT_EQ(window->splash()->windowTitle(), QStringLiteral("Speichern unter "));
+    window->waitForExport();
+    EXPECT_FALSE(window->splash()->isVisible());
+    EXPECT_TRUE(office->visible);
+    EXPECT_EQ(office->workbook.sheets.size(), 21);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(SpreadsheetWindow, SaveDialogOffersTextThenSpreadsheetAndRemembersTheType)
+{
+    open(true);
+    chosenFile = dir.filePath(QStringLiteral("lauf"));
+    chosenFilter = SaveChoice::kSpreadsheet;
+    key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(offeredFilters.size(), 2);
+    EXPECT_TRUE(offeredFilters[0].endsWith(QStringLiteral("(*.txt)")));
+    EXPECT_TRUE(offeredFilters[1].contains(QStringLiteral("*.xlsx")));
+    EXPECT_EQ(shownFilter, 1);
+    window->waitForExport();
+    EXPECT_NE(office->fileAt(chosenFile + QStringLiteral(".xlsx")), nullptr);
+    EXPECT_TRUE(office->quit);
+    EXPECT_EQ(window->gatherSettings().filterInd, 2);
+    window->sbSaveClick();
+    window->waitForExport();
+    EXPECT_EQ(shownFilter, 2);
+}
+
+TEST_F(SpreadsheetWindow, WithoutOfficeOnlyTextIsOfferedAndCtrlETellsWhy)
+{
+    open(false);
+    chosenFile.clear();
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(offeredFilters.size(), 1);
+    key(Qt::Key_E, Qt::ControlModifier);
+    EXPECT_FALSE(window->exporting());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("nicht installiert")));
+    EXPECT_TRUE(office->callLog().isEmpty());
+}
+
+TEST_F(SpreadsheetWindow, FailedExportShowsOneMessage)
+{
+    open(true);
+    office->failCall = QStringLiteral("start");
+    key(Qt::Key_E, Qt::ControlModifier);
+    window->waitForExport();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("LibreOffice starten")));
+    EXPECT_FALSE(window->splash()->isVisible());
+}
