@@ -93,4 +93,29 @@ TEST_F(OfficeTest, OfficeKilledMidExportLeavesTheOldFile)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rennen.xlsx"});
 }
 
+TEST_F(OfficeTest, UpdateInPlaceKeepsStyleFormulaAndCommentAboveTheTable)
+{
+    // The operator's workbook: a styled note, a sum and a comment above an
+    // earlier export's table, whose heading row is row 4.
+    ASSERT_EQ(QProcess::execute(kPython, {QStringLiteral("-c"), QStringLiteral(
+        "import openpyxl,sys\n"
+        "from openpyxl.styles import Font,PatternFill\n"
+        "from openpyxl.comments import Comment\n"
+        "wb=openpyxl.Workbook();ws=wb.active\n"
+        "ws['A1']='Lauf 3';ws['A1'].font=Font(bold=True,italic=True)\n"
+        "ws['A1'].fill=PatternFill('solid',fgColor='FFFF00')\n"
+        "ws['B2']='=1+2';ws['C2']='Notiz';ws['C2'].comment=Comment('Regen ab 14 Uhr','Leitung')\n"
+        "ws['B4']='Nr.';ws['B5']='99'\n"
+        "wb.save(sys.argv[1])\n"), input.fileName}), 0);
+
+    platform::UnoSpreadsheet office;
+    const auto result = ExportToSpreadsheet(office, input);
+    ASSERT_TRUE(result.ok) << result.message(input.fileName).toStdString();
+    EXPECT_EQ(readBack(input.fileName, QStringLiteral(
+                  "ws=wb.worksheets[0]\n"
+                  "print(ws['A1'].value, ws['A1'].font.b, ws['A1'].font.i, ws['A1'].fill.fgColor.rgb[-6:],"
+                  " ws['B2'].value, ws['C2'].comment.text.strip(), ws['B4'].value, ws['B5'].value, ws['A5'].value, ws['I5'].value)")),
+              QStringLiteral("Lauf 3 True True FFFF00 =1+2 Regen ab 14 Uhr Nr. 12 1. 54.5"));
+}
+
 }  // namespace
