@@ -152,14 +152,26 @@ bool TFormMain::holdsInput(QObject* watched, QEvent* event)
         return false;
     }
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this)
+    if (!widget)
+        return false;
+    // A window manager may give the keyboard to the progress window anyway:
+    // its keys are the operator's keys for this window, and its clicks mean
+    // nothing here.
+    const bool toProgress = splash() && widget->window() == splash();
+    if (widget->window() != this && !toProgress)
         return false;
     if (event->type() == QEvent::ShortcutOverride) {
         // Taken here, so no shortcut fires now; the key press follows.
         event->accept();
         return true;
     }
-    m_heldInput.push_back(HeldInput{QPointer<QObject>(watched), std::unique_ptr<QEvent>(event->clone()), GetMyTickCount()});
+    QObject* receiver = watched;
+    if (toProgress) {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return true;
+        receiver = focusWidget() ? static_cast<QObject*>(focusWidget()) : this;
+    }
+    m_heldInput.push_back(HeldInput{QPointer<QObject>(receiver), std::unique_ptr<QEvent>(event->clone()), GetMyTickCount()});
     return true;
 }
 void TFormMain::RefreshAssignments() { m_timeList->RefreshAssignments(); }

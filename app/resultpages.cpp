@@ -720,6 +720,10 @@ void ResultPages::ExportToSpreadsheet(const QString& fileName)
         m_splash = new TFormSplash(m_dialogParent);
     m_splash->setWindowTitle(QStringLiteral("Speichern unter ") + fileName);
     m_splash->Gauge1()->setProgress(0);
+    // The keyboard stays with the main window: keys typed during the export
+    // are held there and carried out after it, and the window has them again
+    // once the progress window goes.
+    m_splash->setAttribute(Qt::WA_ShowWithoutActivating);
     m_splash->show();
 
     disconnect(m_job, nullptr, this, nullptr);
@@ -747,8 +751,14 @@ void ResultPages::ExportToSpreadsheet(const QString& fileName)
 
 void ResultPages::exportEnded(const SpreadsheetExportResult& result, const QString& fileName)
 {
-    if (m_splash)
+    if (m_splash) {
+        const bool hadKeyboard = m_splash->isActiveWindow();
         m_splash->hide();
+        // The keyboard goes back to the window the operator works in before
+        // the held keys are carried out there.
+        if (hadKeyboard && m_dialogParent)
+            m_dialogParent->activateWindow();
+    }
     emit exportFinished(result.ok);
     if (!result.ok)
         showMessage(result.message(fileName));

@@ -3,11 +3,33 @@
 
 #include "app/formsplash.h"
 
+#include <future>
+
 namespace {
+
+// An office that starts only when the test lets it, so that the export is
+// still running while the operator types.
+class GatedSpreadsheet : public platform::FakeSpreadsheet {
+public:
+    GatedSpreadsheet(std::shared_ptr<platform::FakeOffice> office, std::shared_future<void> gate)
+        : FakeSpreadsheet(std::move(office)), m_gate(std::move(gate)) {}
+    void start() override
+    {
+        if (m_gate.valid())
+            m_gate.wait();
+        FakeSpreadsheet::start();
+    }
+
+private:
+    std::shared_future<void> m_gate;
+};
 
 class SpreadsheetWindowTest : public ResultsWindowTest {
 protected:
     std::shared_ptr<platform::FakeOffice> office = std::make_shared<platform::FakeOffice>();
+    // Destroyed before the window, so an export still waiting goes on.
+    std::promise<void> started;
+    std::shared_future<void> gate;
 };
 
 }  // namespace
@@ -31,7 +53,7 @@ protected:
             shownFilter = shown;
             return SaveChoice(chosenFile, chosenFilter);
         };
-        options.results.spreadsheet = [this](bool) { return std::make_unique<platform::FakeSpreadsheet>(office); };
+        options.results.spreadsheet = [this](bool) { return std::make_unique<GatedSpreadsheet>(office, gate); };
         options.results.spreadsheetAvailable = [installed](bool) { return installed; };
         window = std::make_unique<TFormMain>(options);
         ASSERT_TRUE(showActive(window.get()));
@@ -65,9 +87,10 @@ TEST_F(SpreadsheetWindow, SaveDialogOffersTextThenSpreadsheetAndRemembersTheType
     EXPECT_NE(office->fileAt(chosenFile + QStringLiteral(".xlsx")), nullptr);
     EXPECT_TRUE(office->quit);
     EXPECT_EQ(window->gatherSettings().filterInd, 2);
-    window->sbSaveClick();
-    window->waitForExport();
+    shownFilter = 0;
+    key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(shownFilter, 2);
+    window->waitForExport();
 }
 
 TEST_F(SpreadsheetWindow, WithoutOfficeOnlyTextIsOfferedAndCtrlETellsWhy)
@@ -92,4 +115,17 @@ TEST_F(SpreadsheetWindow, FailedExportShowsOneMessage)
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("LibreOffice starten")));
     EXPECT_FALSE(window->splash()->isVisible());
+}
+
+TEST_F(SpreadsheetWindow, KeysTypedDuringAnExportAreCarriedOutAfterIt)
+{
+    gate = started.get_future().share();
+    open(true);
+    key(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(window->exporting());
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(offeredFilters.isEmpty());
+    started.set_value();
+    window->waitForExport();
+    EXPECT_EQ(offeredFilters.size(), 2);
 }
