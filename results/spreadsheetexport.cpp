@@ -46,6 +46,27 @@ QString temporaryNameBeside(const QString& fileName)
     return target.dir().filePath(QStringLiteral(".~pylonix-%1-%2").arg(random, target.fileName()));
 }
 
+// Whether an office keeps its lock file beside the document, as it does while
+// the document is open there; `holder` gets who has it open, where known.
+bool lockedByAnOffice(const QString& fileName, QString* lockName, QString* holder)
+{
+    const QFileInfo target(fileName);
+    const QString lock = target.dir().filePath(QStringLiteral(".~lock.%1#").arg(target.fileName()));
+    if (!QFileInfo::exists(lock))
+        return false;
+    *lockName = lock;
+    // "author,user,host,date,profile;" — the author is often empty.
+    QFile file(lock);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QStringList fields = QString::fromUtf8(file.read(4096)).split(QLatin1Char(','));
+        const QString who = fields.value(0).trimmed().isEmpty() ? fields.value(1).trimmed() : fields.value(0).trimmed();
+        const QString host = fields.value(2).trimmed();
+        if (!who.isEmpty())
+            *holder = host.isEmpty() ? who : QStringLiteral("%1 auf %2").arg(who, host);
+    }
+    return true;
+}
+
 }  // namespace
 
 QString SpreadsheetExportResult::message(const QString& fileName) const
@@ -112,6 +133,19 @@ SpreadsheetExportResult ExportToSpreadsheet(platform::Spreadsheet& app, const Sp
         if (!folder.isDir() || !folder.isWritable()) {
             result.step = step;
             result.reason = QStringLiteral("der Ordner %1 ist nicht beschreibbar").arg(QDir::toNativeSeparators(folder.filePath()));
+            return result;
+        }
+        // Another office that has the workbook open would keep its own
+        // copy and overwrite ours, and ours cannot load or save it anyway.
+        QString lockName;
+        QString holder;
+        if (lockedByAnOffice(F, &lockName, &holder)) {
+            result.step = step;
+            result.reason = QStringLiteral("die Datei ist gesperrt, sie ist in einer anderen Tabellenkalkulation geöffnet%1 "
+                                           "(Sperrdatei %2). Dort schließen und erneut speichern; ist sie nirgends mehr "
+                                           "offen, die Sperrdatei löschen.")
+                                .arg(holder.isEmpty() ? QString() : QStringLiteral(" (in Benutzung von %1)").arg(holder),
+                                     QDir::toNativeSeparators(lockName));
             return result;
         }
     }

@@ -299,4 +299,34 @@ TEST_F(SpreadsheetExportTest, TargetsRefusedBeforeStarting)
     }
 }
 
+TEST_F(SpreadsheetExportTest, TargetLockedByAnotherOfficeIsRefusedBeforeStarting)
+{
+    // What another office leaves beside a workbook it has open.
+    for (const bool existed : {true, false}) {
+        input.fileName = path(existed ? "offen.xlsx" : "neu.xlsx");
+        if (existed)
+            ASSERT_TRUE(office->putFile(input.fileName, platform::FakeWorkbook{}));
+        QFile lock(path(existed ? ".~lock.offen.xlsx#" : ".~lock.neu.xlsx#"));
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write(",Zeitnahme,pc-2,09.12.2026 07:00,file:///home/zeitnahme/.config/libreoffice/4;");
+        lock.close();
+        QFile target(input.fileName);
+        const QByteArray before = existed && target.open(QIODevice::ReadOnly) ? target.readAll() : QByteArray();
+        target.close();
+
+        const auto result = run();
+        EXPECT_FALSE(result.ok);
+        const QString message = result.message(input.fileName);
+        EXPECT_TRUE(message.contains(QStringLiteral("gesperrt"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("Zeitnahme"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(input.fileName))) << message.toStdString();
+        EXPECT_EQ(result.fileKept, existed);
+        EXPECT_TRUE(office->callLog().isEmpty());
+        if (existed) {
+            ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+            EXPECT_EQ(target.readAll(), before);
+        }
+    }
+}
+
 }  // namespace
