@@ -304,8 +304,9 @@ TEST_F(SpreadsheetExportTest, TargetLockedByAnotherOfficeIsRefusedBeforeStarting
     // What another office leaves beside a workbook it has open.
     for (const bool existed : {true, false}) {
         input.fileName = path(existed ? "offen.xlsx" : "neu.xlsx");
-        if (existed)
+        if (existed) {
             ASSERT_TRUE(office->putFile(input.fileName, platform::FakeWorkbook{}));
+        }
         QFile lock(path(existed ? ".~lock.offen.xlsx#" : ".~lock.neu.xlsx#"));
         ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
         lock.write(",Zeitnahme,pc-2,09.12.2026 07:00,file:///home/zeitnahme/.config/libreoffice/4;");
