@@ -7,6 +7,9 @@
 //   startup_bench                         the measurement
 //   startup_bench --child DIR CONFIGROOT  one start-up (used by the measurement)
 //   startup_bench --minimal               one minimal window (the reference)
+//   startup_bench --prepare DIR           the program folder (DIR/program) and
+//                                         configuration (DIR/config) only, kept
+//                                         for a profiler's --child run
 
 #include "app/formmain.h"
 #include "firstpaint.h"
@@ -73,8 +76,13 @@ int main(int argc, char** argv)
         return minimal(argc, argv);
 
     QCoreApplication app(argc, argv);
+    const bool prepareOnly = argc > 2 && std::string(argv[1]) == "--prepare";
     QTemporaryDir program;
     QTemporaryDir config;
+    if (prepareOnly) {
+        program.setAutoRemove(false);
+        config.setAutoRemove(false);
+    }
     const QDir here(QStringLiteral(PYLONIX_PROGRAM_DIR));
     for (const char* name : {"Logo.jpg", "English.lng", "ZEIT.wav"})
         QFile::copy(here.filePath(QString::fromLatin1(name)), QDir(program.path()).filePath(QString::fromLatin1(name)));
@@ -95,6 +103,16 @@ int main(int argc, char** argv)
     store.writeString(QStringLiteral("Lang"), QStringLiteral("English"));
     if (!store.save().isEmpty())
         return 1;
+    if (prepareOnly) {
+        const QDir target(QString::fromLocal8Bit(argv[2]));
+        QDir().mkpath(target.path());
+        if (!QDir().rename(program.path(), target.filePath(QStringLiteral("program")))
+            || !QDir().rename(config.path(), target.filePath(QStringLiteral("config"))))
+            return 1;
+        std::printf("%s --child %s %s\n", argv[0], qPrintable(target.filePath(QStringLiteral("program"))),
+                    qPrintable(target.filePath(QStringLiteral("config"))));
+        return 0;
+    }
 
     const auto once = [](const QStringList& arguments, bool showErrors) {
         QByteArray errors;

@@ -290,14 +290,17 @@ int main(int argc, char** argv)
             // The command in flight at the kill may have reached the disk
             // whole before it could report: that is kept, not lost.
             if (!match && !killedAnswered) {
-                const SessionState last = normalized(shown.back().state);
-                if (shown.back().state.race.clock != JournalClock::Running) {
+                // Not normalized: a race showing only its start row is normalized
+                // to ready, and the first ZEIT in flight brings back its start tick.
+                const SessionState& last = shown.back().state;
+                if (last.race.clock != JournalClock::Running) {
                     const auto post = replay(QDir(base.path()).filePath(QStringLiteral("replay")), config,
-                                             shown.back().state, killedCommand);
+                                             last, killedCommand);
                     match = post && normalized(*post) == back;
                 } else {
                     // A ZEIT, a mark or ENDE: every time shown is there, nothing else moved.
                     match = back.tables == last.tables && back.classNames == last.classNames
+                            && back.race.startNumbers == last.race.startNumbers
                             && back.race.startTick == last.race.startTick && rowsOf(back) >= rowsOf(last);
                     for (int n = 0; match && n < rowsOf(last); ++n)
                         match = back.race.rows[n].ticks == last.race.rows[n].ticks;
