@@ -13,6 +13,8 @@ public:
     virtual void play() = 0;
 };
 
-// The desktop's audio output through Qt Multimedia. With no audio device or
-// sound server the beep is simply not heard.
+// The desktop's audio output through Qt Multimedia, in the pylonix_sound
+// module beside the program, loaded shortly after start-up or at the first
+// beep. With no module, audio device or sound server the beep is simply not
+// heard.
 std::unique_ptr<TBeeper> createSystemBeeper();

@@ -49,11 +49,12 @@ private:
 // Starts this program with the given arguments and returns the milliseconds
 // from just before the start to the child's first paint (fork, exec and the
 // dynamic loader included); the child's error output goes to errors.
-inline double firstPaintOfChild(const QStringList& arguments, QByteArray* errors = nullptr)
+inline double firstPaintOfChild(const QStringList& arguments, QByteArray* errors = nullptr,
+                                const QString& program = QString())
 {
     QProcess process;
     const double before = monotonicMs();
-    process.start(QCoreApplication::applicationFilePath(), arguments);
+    process.start(program.isEmpty() ? QCoreApplication::applicationFilePath() : program, arguments);
     process.waitForFinished(30000);
     if (errors)
         *errors = process.readAllStandardError();
