@@ -16,6 +16,7 @@
 
 #include "app/formmain.h"
 #include "firstpaint.h"
+#include "minimalwindow.h"
 #include "platform/settingsstore.h"
 
 #include <QApplication>
@@ -34,19 +35,6 @@
 #include <vector>
 
 namespace {
-
-
-int minimal(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setCentralWidget(new QLabel(QStringLiteral("Pylonix")));
-    window.resize(1206, 543);
-    FirstPaint watcher;
-    window.installEventFilter(&watcher);
-    window.show();
-    return app.exec();
-}
 
 int child(int argc, char** argv)
 {
@@ -76,7 +64,7 @@ int main(int argc, char** argv)
     if (argc > 3 && std::string(argv[1]) == "--child")
         return child(argc, argv);
     if (argc > 1 && std::string(argv[1]) == "--minimal")
-        return minimal(argc, argv);
+        return runMinimalWindow(argc, argv);
 
     QCoreApplication app(argc, argv);
     const bool prepareOnly = argc > 2 && std::string(argv[1]) == "--prepare";
