@@ -1,9 +1,8 @@
 #include "app/beeper.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include "app/modules.h"
+
 #include <QFileInfo>
-#include <QLibrary>
 #include <QTimer>
 
 namespace {
@@ -11,22 +10,11 @@ namespace {
 constexpr char kSoundModule[] = "pylonix_sound";
 constexpr char kSoundFactory[] = "pylonixCreateSoundEffectBeeper";
 
-// Beside the program first; a test or benchmark program in a folder of its
-// own finds the module where the build put it.
 std::unique_ptr<TBeeper> loadSoundModule()
 {
     using Factory = TBeeper* (*)();
-    QStringList folders{QCoreApplication::applicationDirPath()};
-#ifdef PYLONIX_MODULE_DIR
-    folders << QStringLiteral(PYLONIX_MODULE_DIR);
-#endif
-    for (const QString& folder : folders) {
-        QLibrary module(QDir(folder).filePath(QLatin1String(kSoundModule)));
-        if (!module.load())
-            continue;
-        if (auto factory = reinterpret_cast<Factory>(module.resolve(kSoundFactory)))
-            return std::unique_ptr<TBeeper>(factory());
-    }
+    if (auto factory = reinterpret_cast<Factory>(resolveModuleFunction(kSoundModule, kSoundFactory)))
+        return std::unique_ptr<TBeeper>(factory());
     return nullptr;
 }
 

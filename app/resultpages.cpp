@@ -7,6 +7,7 @@
 
 #include "app/formsplash.h"
 #include "app/gridadapter.h"
+#include "app/modules.h"
 #include "app/spreadsheetjob.h"
 #include "controls/gauge.h"
 #include "platform/unospreadsheet.h"
@@ -742,7 +743,7 @@ void ResultPages::ExportToSpreadsheet(const QString& fileName)
         factory = [](bool visibleOffice) -> std::unique_ptr<platform::Spreadsheet> {
             platform::UnoOptions options;
             options.visible = visibleOffice;
-            return std::make_unique<platform::UnoSpreadsheet>(options);
+            return createOfficeSpreadsheet(options);
         };
     }
     m_job->start(std::move(input), std::move(factory));
