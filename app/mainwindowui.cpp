@@ -499,14 +499,16 @@ void MainWindowUi::buildPages(QWidget* parent)
     PageControl1 = new QTabWidget(parent);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     for (int i = 1; i <= kClasses; ++i) {
+        // The page goes into the tab widget empty: the grid built into it
+        // there is not moved again, with its scroll bars and viewport.
         auto* page = new QWidget;
         page->setObjectName(QStringLiteral("TabSheet%1").arg(i));
+        PageControl1->addTab(page, QStringLiteral("Klasse %1").arg(i));
         auto* layout = new QVBoxLayout(page);
         layout->setContentsMargins(0, 0, 0, 0);
         m_grids[i - 1] = new TSortGrid(page);
         m_grids[i - 1]->setObjectName(QStringLiteral("SortGrid%1").arg(i));
         layout->addWidget(m_grids[i - 1]);
-        PageControl1->addTab(page, QStringLiteral("Klasse %1").arg(i));
     }
 }
 

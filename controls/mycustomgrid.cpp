@@ -31,11 +31,6 @@ TMyCustomGrid::TMyCustomGrid(QWidget* parent) : QAbstractScrollArea(parent)
     m_scrollTimer = new QTimer(this);
     m_scrollTimer->setInterval(60);
     connect(m_scrollTimer, &QTimer::timeout, this, &TMyCustomGrid::scrollTimerTick);
-    m_editor = new TInplaceEdit(this, viewport());
-    connect(m_editor, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (m_editorCell.X >= 0)
-            SetEditText(m_editorCell.X, m_editorCell.Y, text);
-    });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TMyCustomGrid::onVerticalScroll);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &TMyCustomGrid::onHorizontalScroll);
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &TMyCustomGrid::onScrollAction);
@@ -707,7 +702,29 @@ void TMyCustomGrid::Resize()
 
 bool TMyCustomGrid::editorActive() const
 {
-    return !m_editor->isHidden();
+    return m_editor && !m_editor->isHidden();
+}
+
+bool TMyCustomGrid::editorHasFocus() const
+{
+    return m_editor && m_editor->hasFocus();
+}
+
+// A window holds some thirty grids and most are never edited: each builds
+// its editor when it first shows one.
+TInplaceEdit* TMyCustomGrid::ensureEditor()
+{
+    if (!m_editor) {
+        m_editor = new TInplaceEdit(this, viewport());
+        // Right after the grid in the focus chain, where a child built with
+        // the grid would be.
+        QWidget::setTabOrder(this, m_editor);
+        connect(m_editor, &QLineEdit::textEdited, this, [this](const QString& text) {
+            if (m_editorCell.X >= 0)
+                SetEditText(m_editorCell.X, m_editorCell.Y, text);
+        });
+    }
+    return m_editor;
 }
 
 void TMyCustomGrid::SetEditorMode(bool value)
@@ -730,6 +747,7 @@ void TMyCustomGrid::ShowEditor()
     if (r.isEmpty())
         return;
     const TGridCoord cell = m_current;
+    ensureEditor();
     if (!(cell == m_editorCell) || m_editor->isHidden()) {
         m_editorCell = cell;
         m_editor->setInputMask(GetEditMask(cell.X, cell.Y));
@@ -748,7 +766,7 @@ void TMyCustomGrid::ShowEditor()
 
 void TMyCustomGrid::HideEditor()
 {
-    if (m_editor->isHidden()) {
+    if (!editorActive()) {
         m_editorCell = TGridCoord{-1, -1};
         return;
     }
@@ -761,7 +779,7 @@ void TMyCustomGrid::HideEditor()
 
 void TMyCustomGrid::refreshEditorText(int ACol, int ARow)
 {
-    if (m_editor->isHidden() || !(m_editorCell == TGridCoord{ACol, ARow}))
+    if (!editorActive() || !(m_editorCell == TGridCoord{ACol, ARow}))
         return;
     const QString text = GetEditText(ACol, ARow);
     if (text != m_editor->text())
@@ -770,7 +788,7 @@ void TMyCustomGrid::refreshEditorText(int ACol, int ARow)
 
 void TMyCustomGrid::updateEditorGeometry()
 {
-    if (m_editor->isHidden())
+    if (!editorActive())
         return;
     const QRect r = CellRect(m_editorCell.X, m_editorCell.Y);
     if (r.isEmpty())
@@ -812,10 +830,10 @@ void TMyCustomGrid::focusOutEvent(QFocusEvent* event)
     InvalidateCell(m_current.X, m_current.Y);
     // Whoever took the focus (a dialog, a popup) also gets the button release:
     // without one the scroll timer would run on and a move would stay armed.
-    if (!m_editor->hasFocus())
+    if (!editorHasFocus())
         cancelMouseMode();
     // Focus passing to our own editor does not leave the grid.
-    if (event->reason() != Qt::PopupFocusReason && !m_editor->hasFocus())
+    if (event->reason() != Qt::PopupFocusReason && !editorHasFocus())
         DoExit();
 }
 

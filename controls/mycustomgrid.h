@@ -112,6 +112,7 @@ public:
     // --- Editor --------------------------------------------------------------
     bool EditorMode() const { return m_editorMode; }
     void SetEditorMode(bool value);
+    // nullptr until the grid first shows its editor.
     TInplaceEdit* InplaceEditor() const { return m_editor; }
     bool editorActive() const;
 
@@ -247,6 +248,8 @@ private:
     QTimer* m_scrollTimer = nullptr;
     int m_wheelRemainder = 0;
 
+    TInplaceEdit* ensureEditor();
+    bool editorHasFocus() const;
     TInplaceEdit* m_editor = nullptr;
     TGridCoord m_editorCell{-1, -1};
     QString m_editorOriginal;

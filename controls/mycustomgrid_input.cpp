@@ -213,7 +213,7 @@ void TMyCustomGrid::KeyPress(QChar& Key)
         return;
     m_editorMode = true;
     ShowEditor();
-    if (!m_editor->isHidden() && m_editorCell.X >= 0) {
+    if (editorActive() && m_editorCell.X >= 0) {
         // The typed character replaces the selected text, as if typed into the editor.
         m_editor->setText(QString(Key));
         SetEditText(m_editorCell.X, m_editorCell.Y, m_editor->text());

@@ -54,7 +54,7 @@ void TMyCustomGrid::drawOneCell(int col, int row, const QRect& rect)
     if (fixed)
         state |= gdFixed;
     const bool focusedCell = col == m_current.X && row == m_current.Y
-                             && (hasFocus() || m_editor->hasFocus());
+                             && (hasFocus() || editorHasFocus());
     if (focusedCell)
         state |= gdFocused;
     if (!fixed && Selection().containsCell(col, row))
