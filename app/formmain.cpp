@@ -242,7 +242,7 @@ void TFormMain::bCFGClick()
     if (!m_race.commands().settings)
         return;
     if (!m_cfgDialog) {
-        auto* dialog = new TCfgDialog(m_programDir, m_comPorts, m_settings.charSet, this);
+        auto* dialog = new TCfgDialog(m_programDir, comPorts(), m_settings.charSet, this);
         setSettingsDialog(dialog);
         // The texts of a language file loaded earlier reach the new dialog too.
         if (m_language.hasLoadedFile())
@@ -628,10 +628,29 @@ void TFormMain::setupLightBarrier()
     ImageLSstop->installEventFilter(this);
 
     // The port probe feeds the settings dialog's port list.
-    m_comPorts = m_options.portProbe ? m_options.portProbe() : TComPort::FindComPorts();
+    // Started once the window is up: a probe thread beside the first paint
+    // would still take one of the machine's cores from it.
+    QTimer::singleShot(kPortProbeDelayMs, this, [this] { startPortProbe(); });
     if (m_settings.port != 0)
         openPort(m_settings.port);
     applyBarrierPictures();
+}
+
+void TFormMain::startPortProbe() const
+{
+    if (m_portProbeStarted)
+        return;
+    m_portProbeStarted = true;
+    m_comPortProbe = std::async(std::launch::async,
+                                m_options.portProbe ? m_options.portProbe : std::function<quint32()>(&TComPort::FindComPorts));
+}
+
+quint32 TFormMain::comPorts() const
+{
+    startPortProbe();
+    if (m_comPortProbe.valid())
+        m_comPorts = m_comPortProbe.get();
+    return m_comPorts;
 }
 
 bool TFormMain::openPort(int port, QString* error)

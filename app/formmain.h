@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -128,7 +129,8 @@ public:
     // Opens the serial port n (0 closes it); false with the reason on failure.
     bool openPort(int port, QString* error = nullptr);
     void Lock1Click();
-    quint32 comPorts() const { return m_comPorts; }
+    // The free ports; waits for the probe started with the window.
+    quint32 comPorts() const;
     bool logoLoaded() const { return m_logoLoaded; }
     void PanelDateClick();
     void Label15Click();
@@ -216,7 +218,15 @@ private:
     // The tick of the light-barrier edge that fires the command being run;
     // keys and buttons leave it empty and read the time base instead.
     std::optional<qint64> m_edgeTick;
-    quint32 m_comPorts = 0;
+    // The probe reads every open descriptor of the machine when a port
+    // device exists: tens of milliseconds on a busy desktop. It runs on a
+    // thread of its own after start-up and only the settings dialog waits
+    // for it.
+    static constexpr int kPortProbeDelayMs = 300;
+    void startPortProbe() const;
+    mutable bool m_portProbeStarted = false;
+    mutable std::future<quint32> m_comPortProbe;
+    mutable quint32 m_comPorts = 0;
     TComPort* ComPort = nullptr;
     LightBarrier* m_barrier = nullptr;
 

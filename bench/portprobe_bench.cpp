@@ -2,6 +2,7 @@
 // descriptors open. Prints the median time of the probe with no port device
 // present, with one present (a pseudo-terminal), and, for comparison, of a
 // look at every descriptor of the machine.
+#include "descriptorholder.h"
 #include "platform/portmap.h"
 #include "platform/portprobe.h"
 
@@ -15,50 +16,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pty.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int kHeld = 20000;
-
-// A child that opens many descriptors and waits until the pipe closes.
-pid_t startHolder(int* release)
-{
-    int ready[2];
-    int hold[2];
-    if (pipe(ready) != 0 || pipe(hold) != 0)
-        return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(hold[1]);
-        close(ready[0]);
-        rlimit limit{};
-        getrlimit(RLIMIT_NOFILE, &limit);
-        limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, kHeld + 64);
-        setrlimit(RLIMIT_NOFILE, &limit);
-        int opened = 0;
-        for (int i = 0; i < kHeld; ++i)
-            opened += open("/dev/null", O_RDONLY) >= 0 ? 1 : 0;
-        if (write(ready[1], &opened, sizeof opened) != sizeof opened)
-            _exit(1);
-        char c;
-        while (read(hold[0], &c, 1) > 0) {
-        }
-        _exit(0);
-    }
-    close(ready[1]);
-    close(hold[0]);
-    int opened = 0;
-    if (read(ready[0], &opened, sizeof opened) == sizeof opened)
-        std::printf("holder keeps %d descriptors open\n", opened);
-    close(ready[0]);
-    *release = hold[1];
-    return pid;
-}
 
 // What the probe did before: a stat of every descriptor of every process.
 int statEveryDescriptor()
@@ -97,8 +61,8 @@ double medianMs(F&& run)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    int release = -1;
-    const pid_t holder = startHolder(&release);
+    const DescriptorHolder holder(kHeld);
+    std::printf("holder keeps %d descriptors open\n", holder.opened());
 
     QTemporaryDir empty;
     QTemporaryDir withPort;
@@ -114,10 +78,5 @@ int main(int argc, char** argv)
     std::printf("probe, one port device: median %.2f ms\n", medianMs([&] { platform::probeComPorts(one); }));
     std::printf("stat of every descriptor (the former probe): median %.2f ms\n",
                 medianMs([] { statEveryDescriptor(); }));
-
-    std::fflush(stdout);
-    close(release);
-    if (holder > 0)
-        waitpid(holder, nullptr, 0);
     return 0;
 }

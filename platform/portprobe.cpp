@@ -45,6 +45,10 @@ QSet<quint64> devicesHeldByOthers(const QHash<QByteArray, quint64>& candidates, 
                 continue;
             char target[PATH_MAX];
             const ssize_t n = readlinkat(dirfd(fds), fd->d_name, target, sizeof target - 1);
+            // A process whose descriptors may be listed but not read (a
+            // container's init, a setuid program) refuses every one of them.
+            if (n < 0 && errno == EACCES)
+                break;
             if (n <= 0)
                 continue;
             const auto found = candidates.constFind(QByteArray::fromRawData(target, n));

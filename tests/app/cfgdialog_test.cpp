@@ -22,6 +22,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -97,7 +101,7 @@ protected:
         };
         options.settingsBaseName = QStringLiteral("Pylonix");
         options.configRoot = config.path();
-        options.portProbe = [] { return quint32(0b101) | (3u << 16); };  // COM1 and COM3
+        options.portProbe = probe;
         options.deviceOpener = [this](int port) {
             opened << port;
             if (refuseOpen)
@@ -159,9 +163,35 @@ protected:
     std::unique_ptr<TFormMain> window;
     QList<int> opened;
     bool refuseOpen = false;
+    std::function<quint32()> probe = [] { return quint32(0b101) | (3u << 16); };  // COM1 and COM3
     QStringList questions;
     bool answer = false;
 };
+
+// A busy machine's probe takes tens of milliseconds: the window is up
+// without it, and the dialog lists what it found.
+TEST_F(SettingsDialog, TheWindowDoesNotWaitForThePortProbeButTheDialogDoes)
+{
+    storeAll(0, 0, QStringLiteral("DEFAULT"));
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> probeFinished = false;
+    probe = [released, &probeFinished] {
+        // A window that waits for the probe is not held forever: it is late.
+        released.wait_for(std::chrono::seconds(5));
+        probeFinished = true;
+        return quint32(0b100) | (3u << 16);  // COM3
+    };
+    start();
+    EXPECT_FALSE(probeFinished) << "the window waited for the probe";
+    release.set_value();
+    withDialog([](QWidget* dialog) {
+        auto* cbPort = child<QComboBox>(dialog, "cbPort");
+        ASSERT_EQ(cbPort->count(), 2);
+        EXPECT_EQ(cbPort->itemText(1), QStringLiteral("COM3"));
+        userKey(Qt::Key_Escape);
+    });
+}
 
 TEST_F(SettingsDialog, OkChoosesPortContactLockOutAndBeepAndTheNextStartHasThem)
 {
