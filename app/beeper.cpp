@@ -43,6 +43,8 @@ public:
             m_effect->play();
     }
 
+    bool busy() const override { return m_effect && m_effect->busy(); }
+
 private:
     static constexpr int kPrepareDelayMs = 300;
 

@@ -11,6 +11,9 @@ public:
     // Prepares the sound; false when the file cannot be used.
     virtual bool load(const QString& path) = 0;
     virtual void play() = 0;
+    // True while the sound is still being read: a program that ends then
+    // may leave the reading thread of the audio stack working.
+    virtual bool busy() const { return false; }
 };
 
 // The desktop's audio output through Qt Multimedia, in the pylonix_sound

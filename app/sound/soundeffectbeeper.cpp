@@ -26,6 +26,8 @@ public:
             m_effect->play();
     }
 
+    bool busy() const override { return m_effect && m_effect->status() == QSoundEffect::Loading; }
+
 private:
     std::unique_ptr<QSoundEffect> m_effect;
 };
