@@ -638,19 +638,17 @@ void TFormMain::setupLightBarrier()
 
 void TFormMain::startPortProbe() const
 {
-    if (m_portProbeStarted)
+    if (m_comPortProbe.valid())
         return;
-    m_portProbeStarted = true;
     m_comPortProbe = std::async(std::launch::async,
-                                m_options.portProbe ? m_options.portProbe : std::function<quint32()>(&TComPort::FindComPorts));
+                                m_options.portProbe ? m_options.portProbe : std::function<quint32()>(&TComPort::FindComPorts))
+                         .share();
 }
 
 quint32 TFormMain::comPorts() const
 {
     startPortProbe();
-    if (m_comPortProbe.valid())
-        m_comPorts = m_comPortProbe.get();
-    return m_comPorts;
+    return m_comPortProbe.get();
 }
 
 bool TFormMain::openPort(int port, QString* error)

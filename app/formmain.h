@@ -224,9 +224,7 @@ private:
     // for it.
     static constexpr int kPortProbeDelayMs = 300;
     void startPortProbe() const;
-    mutable bool m_portProbeStarted = false;
-    mutable std::future<quint32> m_comPortProbe;
-    mutable quint32 m_comPorts = 0;
+    mutable std::shared_future<quint32> m_comPortProbe;
     TComPort* ComPort = nullptr;
     LightBarrier* m_barrier = nullptr;
 
