@@ -35,3 +35,18 @@ bool showActive(QWidget* window);
 // given objectName ("OKBtn" or "CancelBtn"); call before the action that
 // opens it.
 void answerNextDialog(const QString& buttonName);
+// Runs `act` on the next modal dialog once it is up (call before the action
+// that opens it); `act` must close the dialog.
+void onNextDialog(std::function<void(QWidget&)> act);
+
+class QFileDialog;
+class QLabel;
+
+// Whether the label draws its text as it would as plain text: markup in it
+// shows as typed.
+bool drawnAsPlainText(QLabel* label);
+
+// Waits for the next modal file dialog; `operate` plays the operator in it
+// (looks at it, picks a type with the mouse), then the file name is typed
+// into it and Return pressed. An empty name answers with Escape instead.
+void answerNextFileDialog(const QString& fileName, std::function<void(QFileDialog&)> operate = {});

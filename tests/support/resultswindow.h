@@ -58,13 +58,15 @@ protected:
         options.results.backupDir = backupDirOption.isNull() ? backupDir() : backupDirOption;
         options.results.now = [this] { return now; };
         options.results.message = [this](const QString& text) { messages << text; };
-        options.results.chooseSaveFile = [this](const QString& proposed, const QStringList& filters, int shown) {
-            proposedNames << proposed;
-            offeredFilters = filters;
-            shownFilter = shown;
-            return SaveChoice(chosenFile, chosenFilter);
-        };
-        options.results.chooseOpenFile = [this](const QString&) { return chosenFile; };
+        if (!realFileDialogs) {
+            options.results.chooseSaveFile = [this](const QString& proposed, const QStringList& filters, int shown) {
+                proposedNames << proposed;
+                offeredFilters = filters;
+                shownFilter = shown;
+                return SaveChoice(chosenFile, chosenFilter);
+            };
+            options.results.chooseOpenFile = [this](const QString&) { return chosenFile; };
+        }
         window = std::make_unique<TFormMain>(options);
         ASSERT_TRUE(showActive(window.get()));
     }
@@ -131,6 +133,8 @@ protected:
     }
 
     QDateTime now{QDate(2026, 12, 7), QTime(7, 5)};
+    // The window's own file dialogs instead of the recorded choices.
+    bool realFileDialogs = false;
     QStringList messages;
     QStringList proposedNames;
     QString chosenFile;

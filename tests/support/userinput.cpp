@@ -21,8 +21,23 @@ QWindow* focusWindow()
     }
     if (QWindow* window = QGuiApplication::focusWindow())
         return window;
-    QWidget* active = QApplication::activeWindow();
-    return active ? active->windowHandle() : nullptr;
+    if (QWidget* active = QApplication::activeWindow())
+        return active->windowHandle();
+    // When a dialog closes, a window manager gives the keyboard back to the
+    // window left on screen; the offscreen platform leaves nobody with it.
+    QWidget* shown = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible() || top->windowType() == Qt::Popup || top->windowType() == Qt::ToolTip)
+            continue;
+        if (shown)
+            return nullptr;
+        shown = top;
+    }
+    if (!shown)
+        return nullptr;
+    shown->activateWindow();
+    QApplication::setActiveWindow(shown);
+    return shown->windowHandle();
 }
 
 Qt::Key keyOf(QChar c)

@@ -29,10 +29,12 @@ protected:
         options.counters = counter.source();
         options.programDir = programDir();
         options.beeper = [this] { return beeps.make(); };
-        options.ask = [this](const QString& question) {
-            questions << question;
-            return answer;
-        };
+        if (!realQuestions) {
+            options.ask = [this](const QString& question) {
+                questions << question;
+                return answer;
+            };
+        }
         return options;
     }
 
@@ -48,6 +50,7 @@ protected:
     FakeCounter counter;
     BeepLog beeps;
     bool answer = true;
+    bool realQuestions = false;  // the question dialog itself asks
     QStringList questions;
     std::unique_ptr<TFormMain> window;
 };
