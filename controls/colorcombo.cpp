@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QEvent>
+#include <QFontInfo>
 #include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
@@ -40,7 +41,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(ToColorCombo::entryHeightFor(m_combo->fontMetrics().height()));
+        size.setHeight(m_combo->entryHeight());
         return size;
     }
 
@@ -190,7 +191,7 @@ void ToColorCombo::entryPicked(int index)
 
 void ToColorCombo::applyEntryHeight()
 {
-    m_entryHeight = entryHeightFor(fontMetrics().height());
+    m_entryHeight = entryHeightFor(QFontInfo(font()).pixelSize());
     if (view())
         view()->doItemsLayout();
 }

@@ -54,6 +54,9 @@ public:
     // Entry height for a font of pixelHeight: 12/10 of it (rounded) when
     // that is above 9, otherwise 10.
     static int entryHeightFor(int pixelHeight);
+    // The height of this box's list entries, from its font's pixel size
+    // (not its line spacing: an 11-pixel font gives 13, not 16).
+    int entryHeight() const { return m_entryHeight; }
     // Draws one entry (background, swatch, name) as the list and the closed
     // box both show it.
     static void drawEntry(QPainter& painter, const QRect& r, const QString& name, TColor color, bool drawName,

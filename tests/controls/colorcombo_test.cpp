@@ -3,6 +3,7 @@
 #include "support/fakes.h"
 #include "support/userinput.h"
 
+#include <QAbstractItemView>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -34,6 +35,19 @@ class ColorCombo : public ::testing::Test {
 protected:
     ToColorCombo combo;
 };
+
+TEST_F(ColorCombo, ListEntriesAreTwelveTenthsOfTheFontsPixelSize)
+{
+    combo.setColorSet(ToColor::clrPure);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(11);
+    combo.setFont(font);
+    ASSERT_TRUE(showActive(&combo));
+    userClick(&combo);
+    ASSERT_TRUE(combo.view()->isVisible());
+    EXPECT_EQ(combo.view()->visualRect(combo.model()->index(1, 0)).height(), 13);
+    combo.hidePopup();
+}
 
 TEST_F(ColorCombo, AColourNotInTheListGoesToTheUserEntryAndAPureOneToItsEntry)
 {
