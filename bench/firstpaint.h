@@ -48,16 +48,39 @@ private:
 
 // Starts this program with the given arguments and returns the milliseconds
 // from just before the start to the child's first paint (fork, exec and the
-// dynamic loader included); the child's error output goes to errors.
+// dynamic loader included); the child's error output goes to errors. A child
+// that never paints (its platform plugin did not load, it crashed or hung)
+// leaves no figure to give: the benchmark says why and ends with status 2.
 inline double firstPaintOfChild(const QStringList& arguments, QByteArray* errors = nullptr,
                                 const QString& program = QString())
 {
     QProcess process;
+    const QString path = program.isEmpty() ? QCoreApplication::applicationFilePath() : program;
     const double before = monotonicMs();
-    process.start(program.isEmpty() ? QCoreApplication::applicationFilePath() : program, arguments);
-    process.waitForFinished(30000);
+    process.start(path, arguments);
+    const bool finished = process.waitForFinished(30000);
+    const QByteArray childErrors = process.readAllStandardError();
     if (errors)
-        *errors = process.readAllStandardError();
-    const double painted = QString::fromLatin1(process.readAllStandardOutput()).trimmed().toDouble();
-    return painted - before;
+        *errors = childErrors;
+    bool painted = false;
+    const double paintedAt = QString::fromLatin1(process.readAllStandardOutput()).trimmed().toDouble(&painted);
+    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 && painted)
+        return paintedAt - before;
+
+    QString why;
+    if (process.error() == QProcess::FailedToStart)
+        why = QStringLiteral("it could not be started: ") + process.errorString();
+    else if (!finished)
+        why = QStringLiteral("no paint within 30 s");
+    else if (process.exitStatus() != QProcess::NormalExit)
+        why = QStringLiteral("it crashed");
+    else if (process.exitCode() != 0)
+        why = QStringLiteral("it ended with status %1").arg(process.exitCode());
+    else
+        why = QStringLiteral("it ended without painting");
+    if (!finished)
+        process.kill();
+    std::fprintf(stderr, "%s %s did not paint its window: %s\n%s", qPrintable(path),
+                 qPrintable(arguments.join(QLatin1Char(' '))), qPrintable(why), childErrors.constData());
+    std::exit(2);
 }
