@@ -1,5 +1,7 @@
 #include "app/fdlgyesno.h"
 
+#include "app/programname.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QPainter>
@@ -60,8 +62,7 @@ TFDlgYesNo::TFDlgYesNo(QWidget* parent)
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FDlgYesNo"));
-    setWindowTitle(QApplication::applicationName().isEmpty() ? QStringLiteral("Pylonix")
-                                                             : QApplication::applicationName());
+    setWindowTitle(programTitle());
     setFixedSize(222, 94);
     QFont dialogFont(QStringLiteral("Liberation Sans"));
     dialogFont.setPixelSize(11);
@@ -72,6 +73,8 @@ TFDlgYesNo::TFDlgYesNo(QWidget* parent)
     m_label->setGeometry(40, 6, 169, 49);
     m_label->setAlignment(Qt::AlignCenter);
     m_label->setWordWrap(true);
+    // A typed class name is asked back as it was typed, markup and all.
+    m_label->setTextFormat(Qt::PlainText);
 
     m_icon = new QLabel(this);
     m_icon->setObjectName(QStringLiteral("Icon"));

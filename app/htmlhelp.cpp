@@ -3,6 +3,8 @@
 #include "app/chmfile.h"
 #include "app/chmlibrary.h"
 #include "app/helpwindow.h"
+#include "app/messagebox.h"
+#include "app/programname.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -33,9 +35,8 @@ HtmlHelp& HtmlHelp::instance()
 
 QString HtmlHelp::programHelpFile()
 {
-    const QFileInfo program(QCoreApplication::applicationFilePath());
-    return program.absolutePath() + QLatin1Char('/') + program.completeBaseName()
-        + QStringLiteral(".chm");
+    const QString program = QCoreApplication::applicationFilePath();
+    return QFileInfo(program).absolutePath() + QLatin1Char('/') + programBaseName(program) + QStringLiteral(".chm");
 }
 
 QString HtmlHelp::missingLibraryText(const QString& libraryFileName)
@@ -58,8 +59,7 @@ bool HtmlHelp::loadHelpSupport(const WarningHandler& warn)
     if (warn) {
         warn(text);
     } else {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning!"), text, QMessageBox::Ok);
-        box.exec();
+        showPlainMessage(nullptr, QMessageBox::Warning, QStringLiteral("Warning!"), text);
     }
     return false;
 }

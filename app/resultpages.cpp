@@ -7,6 +7,8 @@
 
 #include "app/formsplash.h"
 #include "app/gridadapter.h"
+#include "app/messagebox.h"
+#include "app/programname.h"
 #include "app/modules.h"
 #include "app/spreadsheetjob.h"
 #include "controls/gauge.h"
@@ -314,9 +316,7 @@ void ResultPages::showMessage(const QString& text)
         return;
     }
     // Captioned with the application's title, as the question dialog is.
-    const QString title = QApplication::applicationName().isEmpty() ? QStringLiteral("Pylonix")
-                                                                     : QApplication::applicationName();
-    QMessageBox::information(m_dialogParent, title, text);
+    showPlainMessage(m_dialogParent, QMessageBox::Information, programTitle(), text);
 }
 
 QDateTime ResultPages::currentDateTime() const
@@ -493,6 +493,10 @@ void ResultPages::LoadClasses(const QString& fileName)
     if (cmb_Klasse->count() > 0) {
         cmb_Klasse->setCurrentIndex(0);
         cmb_KlasseChange();
+    } else {
+        // A list without a valid line leaves page 0 current with no entry to
+        // select: the field must still show the length its speeds use.
+        eLEN->setText(QString::number(m_classBook.trackLengths[m_shownClassPage]));
     }
 }
 
@@ -711,8 +715,7 @@ void ResultPages::ExportToSpreadsheet(const QString& fileName)
     for (const QString& caption : m_classBook.captions)
         input.pageCaptions << caption;
     input.windowCaption = m_dialogParent ? m_dialogParent->windowTitle() : QString();
-    input.applicationTitle =
-        QApplication::applicationName().isEmpty() ? QStringLiteral("Pylonix") : QApplication::applicationName();
+    input.applicationTitle = programTitle();
     const QString separator = QLocale().decimalPoint();
     if (!separator.isEmpty())
         input.decimalSeparator = separator.at(0);

@@ -1,6 +1,8 @@
 #include "app/sessionjournal.h"
 
 #include "app/formmain.h"
+#include "app/messagebox.h"
+#include "app/programname.h"
 #include "results/journal.h"
 #include "results/journalwriter.h"
 
@@ -18,9 +20,7 @@ SessionJournal::SessionJournal(TFormMain& window, SessionJournalOptions options)
         if (options.message) {
             options.message(text);
         } else {
-            const QString title = QApplication::applicationName().isEmpty() ? QStringLiteral("Pylonix")
-                                                                             : QApplication::applicationName();
-            QMessageBox::warning(&window, title, text);
+            showPlainMessage(&window, QMessageBox::Warning, programTitle(), text);
         }
     };
 

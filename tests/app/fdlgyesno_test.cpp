@@ -1,7 +1,10 @@
 #include "app/fdlgyesno.h"
+#include "app/messagebox.h"
 #include "support/fakes.h"
+#include "support/userinput.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -95,6 +98,22 @@ TEST(QuestionDialog, AskCentresOnTheGivenWindow)
     EXPECT_LE(std::abs(centre.y() - owner.frameGeometry().center().y()), 2);
     answerNextDialog(QStringLiteral("CancelBtn"));
     EXPECT_FALSE(TFDlgYesNo::ask(QStringLiteral("KLASSE: Gruppe A?"), &owner));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MessageBox, AFileNameWithMarkupIsShownAsItStands)
+{
+    bool plain = false;
+    onNextDialog([&](QWidget& box) {
+        plain = drawnAsPlainText(box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")));
+        userKey(Qt::Key_Escape);
+    });
+    showPlainMessage(nullptr, QMessageBox::Information, QStringLiteral("Pylonix"),
+                     QStringLiteral("Die Datei \"<b>Lauf</b>.txt\" konnte nicht gespeichert werden"));
+    EXPECT_TRUE(plain);
 }
 
 }  // namespace

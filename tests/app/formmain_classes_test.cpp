@@ -4,6 +4,8 @@
 #include "support/testnames.h"
 #include "support/userinput.h"
 
+#include <QLabel>
+
 namespace {
 
 class ClassesWindow : public ResultsWindowTest {
@@ -249,6 +251,52 @@ TEST_F(ClassesWindow, ClosingWithANewNameTypedInTheBoxAddsAndAsksNothing)
     // would have to ask is gone by then.
     window.reset();
     EXPECT_TRUE(questions.isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ClassesWindow, OpeningAListWithoutValidLinesShowsTheLengthTheSpeedsUse)
+{
+    writeProgramFile(QStringLiteral("Klassen.txt"), "850 Gruppe A\r\n900 Gruppe C\r\n");
+    realFileDialogs = true;
+    make();
+    chooseNextClass();
+    ASSERT_EQ(eLEN()->text(), QStringLiteral("900"));
+    const QString list = dir.filePath(QStringLiteral("leer.txt"));
+    QFile file(list);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("x Gruppe X\r\n");
+    file.close();
+
+    answerNextFileDialog(list);
+    key(Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(pages()->currentIndex(), 0);
+    EXPECT_EQ(eLEN()->text(), QStringLiteral("850"));
+    typeInto(edit(1), QStringLiteral("7"));
+    runRace({1000, 61000});
+    mark(2, 1);
+    mark(3, 1);
+    key(Qt::Key_F9);
+    EXPECT_EQ(cell(8, 1), QStringLiteral("51,0"));
+}
+
+TEST_F(ClassesWindow, AClassNameWithMarkupIsAskedAsItWasTyped)
+{
+    realQuestions = true;
+    make();
+    QString question;
+    bool plain = false;
+    onNextDialog([&](QWidget& dialog) {
+        auto* label = dialog.findChild<QLabel*>(QStringLiteral("Label1"));
+        question = label ? label->text() : QString();
+        plain = label && drawnAsPlainText(label);
+        userKey(Qt::Key_Escape);
+    });
+    enterClass(QStringLiteral("Gruppe <B>"));
+    EXPECT_EQ(question, QStringLiteral("KLASSE: Gruppe <B>?"));
+    EXPECT_TRUE(plain);
 }
 
 }  // namespace
