@@ -7,6 +7,7 @@
 #include "app/frame1.h"
 #include "app/htmlhelp.h"
 #include "app/jpegimage.h"
+#include "app/programname.h"
 #include "app/resultpages.h"
 #include "app/timelist.h"
 #include "controls/bitbtnwithcolor.h"
@@ -56,17 +57,19 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     m_programDir = m_options.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_options.programDir;
+    m_startDate = currentDateTime().date();
     // The settings key is named after the executable, so two copies under
     // different names keep their own settings.
     const QString baseName = m_options.settingsBaseName.isEmpty()
-                                 ? QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()
+                                 ? programBaseName(QCoreApplication::applicationFilePath())
                                  : m_options.settingsBaseName;
     m_store = std::make_unique<platform::SettingsStore>(baseName, m_options.configRoot);
+    // Read before any unit is built: each takes its stored values (the save
+    // dialog's type, the port, the colours) from here.
+    m_settings = readSettings(*m_store).values;
     m_helpFile = QDir(m_programDir).filePath(baseName + QStringLiteral(".chm"));
 
-    const QString title = QApplication::applicationName().isEmpty() ? QStringLiteral("Pylonix")
-                                                                    : QApplication::applicationName();
-    setWindowTitle(title + QStringLiteral(" 2.5"));
+    setWindowTitle(programTitle() + QStringLiteral(" 2.5"));
 
     // The time base runs on the performance counter; building it never waits
     // for the time-stamp counter's calibration.
@@ -81,7 +84,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     setupResultTables();
     connectCommands();
     resize(kWindowWidth, kInitialHeight);
-    readSettingsIntoHomes();
+    applyStoredBounds();
     loadLogo();
     sbCLS->setToolTip(QStringLiteral("[Strg+X] Ergebnisse löschen"));
     sbExcel->setToolTip(QStringLiteral("[Strg+E] Ergebnisse öffnen"));
@@ -151,10 +154,8 @@ TFormMain::~TFormMain()
 
 // ---------------------------------------------------------------- settings
 
-void TFormMain::readSettingsIntoHomes()
+void TFormMain::applyStoredBounds()
 {
-    const SettingsReadResult read = readSettings(*m_store);
-    m_settings = read.values;
     if (m_settings.left && m_settings.top)
         move(*m_settings.left, *m_settings.top);
     resize(kWindowWidth, std::max(kMinHeight, m_settings.height));
@@ -449,35 +450,34 @@ void TFormMain::applyCommandStates()
         m_clock->start();
 }
 
-void TFormMain::activateRow(bool startRow, qint64 ticks)
+int TFormMain::activateRow(bool startRow, qint64 ticks)
 {
     // The text takes the colour of the display's last digit as it was just
     // left: the upper one for the start row, the lower one for a ZEIT row.
     const TColor colour = startRow ? m_upper[7]->ColorOn() : m_lower[7]->ColorOn();
-    m_timeList->add(startRow, ticks, TimeToText(ticks), toQColor(colour));
+    const int number = m_timeList->add(startRow, ticks, TimeToText(ticks), toQColor(colour));
     // The list reaches down to its last row in use, so scrolling to the end
     // brings the new row into view.
-    const int number = m_timeList->count();
-    m_rowHost->resize(TFrame1::kWidth, std::max(m_rowHost->height(), number * TFrame1::kHeight));
+    m_rowHost->resize(TFrame1::kWidth, std::max(m_rowHost->height(), m_timeList->count() * TFrame1::kHeight));
     ScrollBox1->verticalScrollBar()->setValue(TFrame1::kHeight * m_race.rowCount());
-}
-
-qint64 TFormMain::takeTick()
-{
-    if (m_edgeTick) {
-        const qint64 tick = *m_edgeTick;
-        m_edgeTick.reset();
-        return tick;
-    }
-    return GetMyTickCount();
+    return number;
 }
 
 void TFormMain::mStartClick()
 {
     // The tick is read first: sound and drawing must not delay the taken time.
-    const qint64 tick = takeTick();
+    startAt(GetMyTickCount());
+}
+
+void TFormMain::mLAPClick()
+{
+    lapAt(GetMyTickCount());
+}
+
+bool TFormMain::startAt(qint64 tick)
+{
     if (!m_race.start(tick))
-        return;
+        return false;
     const JournalGroup group(m_journal);
     beep();
     applyCommandStates();
@@ -488,24 +488,29 @@ void TFormMain::mStartClick()
 
     m_barrier->raceStarted();
     bLAP->setText(m_zeitCaption);
+    return true;
 }
 
-void TFormMain::mLAPClick()
+bool TFormMain::lapAt(qint64 tick)
 {
-    const qint64 tick = takeTick();
     if (!m_race.lap(tick))
-        return;
+        return false;
     beep();
     const qint64 sinceStart = tick - m_race.startTick();
     ShowTime(sinceStart, true);
     m_barrier->timeTaken();
-    activateRow(false, sinceStart);
-    journalRow(m_timeList->count());
+    const int number = activateRow(false, sinceStart);
+    // A time older than rows already taken went in above them: they moved
+    // down, so each is journalled again at its new number.
+    const JournalGroup group(m_journal);
+    for (int n = number; n >= 1 && n <= m_timeList->count(); ++n)
+        journalRow(n);
     // At the hundredth row ZEIT goes off: the list is full.
     applyCommandStates();
     if (!m_race.commands().lap)
         bLAP->setText(m_zeitCaption);
     UpdateResultButtons();
+    return true;
 }
 
 void TFormMain::mStopClick()
@@ -602,22 +607,10 @@ void TFormMain::setupLightBarrier()
     connect(ComPort, &TComPort::opened, m_barrier, &LightBarrier::ComPortOpen);
     connect(ComPort, &TComPort::closed, m_barrier, &LightBarrier::ComPortClose);
     connect(ComPort, &TComPort::lineLost, this, [this] { m_barrier->ComPortLost(ComPort->Port()); });
-    connect(m_barrier, &LightBarrier::startRequested, this, [this](qint64 tick) {
-        if (!m_race.commands().start)
-            return;
-        m_edgeTick = tick;
-        mStart->trigger();
-        m_edgeTick.reset();
-    });
-    connect(m_barrier, &LightBarrier::lapRequested, this, [this](qint64 tick) {
-        // An edge seen before a START taken by key (its report reached the
-        // window after the key) belongs before the race: no negative time.
-        if (!m_race.acceptsLap(tick))
-            return;
-        m_edgeTick = tick;
-        mLAP->trigger();
-        m_edgeTick.reset();
-    });
+    // An edge seen before a START taken by key (its report reached the
+    // window after the key) belongs before the race: the clock refuses it.
+    connect(m_barrier, &LightBarrier::startRequested, this, [this](qint64 tick) { startAt(tick); });
+    connect(m_barrier, &LightBarrier::lapRequested, this, [this](qint64 tick) { lapAt(tick); });
     connect(m_barrier, &LightBarrier::picturesChanged, this, &TFormMain::applyBarrierPictures);
     connect(m_barrier, &LightBarrier::statusMessage, this, [this](const QString& text) {
         if (auto* panel = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel0")))
@@ -755,14 +748,19 @@ void TFormMain::bHelpClick()
 void TFormMain::TimerDateTimer()
 {
     const QLocale locale;
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = currentDateTime();
     PanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("  ")
                        + locale.toString(now.time(), QLocale::ShortFormat));
 }
 
+QDateTime TFormMain::currentDateTime() const
+{
+    return m_options.results.now ? m_options.results.now() : QDateTime::currentDateTime();
+}
+
 void TFormMain::PanelDateClick()
 {
-    buildMonthCalendar();
+    buildMonthCalendar(m_startDate);
     const QPoint dateLeft = PanelDate->mapTo(m_central, QPoint(0, 0));
     // A calendar grown beyond its designed width still ends inside the window.
     PanelCal->move(std::min(dateLeft.x() - 28, m_central->width() - PanelCal->width()), 0);

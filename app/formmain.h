@@ -13,6 +13,7 @@
 #include "results/resultsfile.h"
 #include "timing/raceclock.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QMainWindow>
 #include <QEvent>
@@ -101,14 +102,20 @@ public:
     void ApplyAccuracy(int acc);
     void ApplyDisplayColors();
 
+    // START and ZEIT by key or button: taken at the tick read first thing.
     void mStartClick();
     void mLAPClick();
+    // START and ZEIT at a tick seen earlier: a light-barrier edge, or a key
+    // held during an export. False when the command did not take it.
+    bool startAt(qint64 tick);
+    bool lapAt(qint64 tick);
     void mStopClick();
     void mAbortClick();
     void mResetClick();
     void sbNextClick(QObject* sender);
     void ClockTimer();
     void TimerDateTimer();
+    QDateTime currentDateTime() const;
     void bInfoClick();
     void bHelpClick();
     void ImageDEClick();
@@ -178,7 +185,7 @@ protected:
 private:
     void lookUpSound();
     void connectCommands();
-    void readSettingsIntoHomes();
+    void applyStoredBounds();
     void loadLogo();
     bool loadLanguage(const QString& name);
     void takeLanguageTexts(const std::optional<LanguageTexts>& texts);
@@ -186,11 +193,10 @@ private:
 
     bool ask(const QString& question);
     void beep();
-    void activateRow(bool startRow, qint64 ticks);
+    int activateRow(bool startRow, qint64 ticks);
     void applyCommandStates();
     void setupLightBarrier();
     void applyBarrierPictures();
-    qint64 takeTick();
     void UpdateResultButtons();
 
     FormMainOptions m_options;
@@ -203,6 +209,7 @@ private:
     std::unique_ptr<ClockDisplays> m_displays;
     std::unique_ptr<TBeeper> m_beeper;
     QString m_programDir;
+    QDate m_startDate;  // the calendar shows it for the whole run
     QString m_helpFile;
     bool m_logoLoaded = false;
     TFormInfo* m_formInfo = nullptr;
@@ -215,9 +222,6 @@ private:
     QString m_zeitCaption = QStringLiteral("ZEIT");
     QString m_abortQuestion = QStringLiteral("Ergebnisse löschen?");
     QString m_closeQuestion = QStringLiteral("Programm beenden?");
-    // The tick of the light-barrier edge that fires the command being run;
-    // keys and buttons leave it empty and read the time base instead.
-    std::optional<qint64> m_edgeTick;
     // The probe reads every open descriptor of the machine when a port
     // device exists: tens of milliseconds on a busy desktop. It runs on a
     // thread of its own after start-up and only the settings dialog waits
@@ -316,6 +320,8 @@ private:
         std::unique_ptr<QEvent> event;
         qint64 tick = 0;
     };
+    // The command a held key or click stands for, if any.
+    QAction* heldCommand(QObject* receiver, QEvent* event) const;
     std::vector<HeldInput> m_heldInput;
     bool m_holdingInput = false;
     bool m_closeAfterExport = false;

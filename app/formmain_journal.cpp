@@ -141,8 +141,8 @@ void TFormMain::restoreSession(const SessionState& state)
         const bool startRow = n == 1;
         if (!startRow && !m_race.lap(race.startTick + row.ticks))
             break;
-        m_timeList->add(startRow, row.ticks, row.row.text, QColor::fromRgba(row.colour));
-        m_timeList->restoreRow(n, row.row, QColor::fromRgba(row.colour));
+        const int at = m_timeList->add(startRow, row.ticks, row.row.text, QColor::fromRgba(row.colour));
+        m_timeList->restoreRow(at, row.row, QColor::fromRgba(row.colour));
     }
     m_timeList->RefreshAssignments();
     m_rowHost->resize(TFrame1::kWidth, std::max(m_rowHost->height(), m_timeList->count() * TFrame1::kHeight));

@@ -115,27 +115,47 @@ void TFormMain::releaseInput()
         if (!input.receiver)
             continue;
         QEvent* event = input.event.get();
-        m_edgeTick = input.tick;
-        bool done = false;
-        if (event->type() == QEvent::KeyPress) {
-            // A command key reaches its command, as the shortcut would.
-            const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-            for (QAction* action : MainMenu1->actions()) {
-                if (action->isEnabled() && action->shortcut() == pressed) {
-                    action->trigger();
-                    done = true;
-                    break;
-                }
-            }
-        }
-        if (!done)
+        QAction* command = heldCommand(input.receiver, event);
+        // START and ZEIT are taken at the tick of the press, whatever came
+        // in between: the time list puts the row where it belongs.
+        if (command == mStart)
+            startAt(input.tick);
+        else if (command == mLAP)
+            lapAt(input.tick);
+        else if (command)
+            command->trigger();
+        else
             QCoreApplication::sendEvent(input.receiver, event);
-        m_edgeTick.reset();
     }
     if (m_closeAfterExport) {
         m_closeAfterExport = false;
         close();
     }
+}
+
+QAction* TFormMain::heldCommand(QObject* receiver, QEvent* event) const
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // A command key reaches its command, as the shortcut would.
+        const QKeySequence pressed(key->keyCombination());
+        for (QAction* action : MainMenu1->actions()) {
+            if (action->isEnabled() && action->shortcut() == pressed)
+                return action;
+        }
+        // Enter or Space on a focused START or ZEIT button.
+        const bool pushKey = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space;
+        if (!pushKey || key->modifiers() != Qt::NoModifier || key->isAutoRepeat())
+            return nullptr;
+    } else if (event->type() != QEvent::MouseButtonPress) {
+        return nullptr;
+    }
+    // The clock buttons act on the press.
+    if (receiver == bSTART && bSTART->isEnabled() && mStart->isEnabled())
+        return mStart;
+    if (receiver == bLAP && bLAP->isEnabled() && mLAP->isEnabled())
+        return mLAP;
+    return nullptr;
 }
 
 bool TFormMain::holdsInput(QObject* watched, QEvent* event)

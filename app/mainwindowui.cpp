@@ -512,10 +512,11 @@ void MainWindowUi::buildPages(QWidget* parent)
     }
 }
 
-void MainWindowUi::buildMonthCalendar()
+void MainWindowUi::buildMonthCalendar(const QDate& shown)
 {
     // The calendar is the heaviest control of the window and hidden until
-    // the date panel is clicked: it is made then, showing today.
+    // the date panel is clicked: it is made then, showing the date it is
+    // given (the program's start date, also after midnight).
     if (MonthCalendar1)
         return;
     MonthCalendar1 = new QCalendarWidget(PanelCal);
@@ -526,7 +527,7 @@ void MainWindowUi::buildMonthCalendar()
     QFont calendarFont = MonthCalendar1->font();
     calendarFont.setPixelSize(16);
     MonthCalendar1->setFont(calendarFont);
-    MonthCalendar1->setSelectedDate(QDate::currentDate());
+    MonthCalendar1->setSelectedDate(shown);
     // At 16 pixels seven day columns and the week numbers need more than the
     // designed 214 by 259: the panel grows to its calendar, never shrinks.
     const QSize hint = MonthCalendar1->sizeHint();

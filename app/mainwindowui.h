@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QPixmap>
 #include <array>
 
@@ -47,7 +48,7 @@ public:
     // The words of the logo text side by side at their present widths.
     void layOutLogoText();
     // The month calendar in its panel, made on first use.
-    void buildMonthCalendar();
+    void buildMonthCalendar(const QDate& shown);
 
     QWidget* m_central = nullptr;
     QFrame* Panel1 = nullptr;

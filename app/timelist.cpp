@@ -24,17 +24,29 @@ QVector<TimeRow> TimeList::timeRows() const
     return rows;
 }
 
-void TimeList::add(bool startRow, qint64 ticks, const QString& text, const QColor& colour)
+int TimeList::add(bool startRow, qint64 ticks, const QString& text, const QColor& colour)
 {
     if (count() >= kRows)
-        return;
+        return 0;
     TimeListRow r;
     r.row.text = text;
     r.row.zeitRow = !startRow;
     r.ticks = ticks;
     r.timeColour = colour;
-    m_rows.append(r);
-    show(count());
+    int at = count();
+    if (!startRow) {
+        while (at > 0 && m_rows[at - 1].row.zeitRow && m_rows[at - 1].ticks > ticks)
+            --at;
+    }
+    m_rows.insert(at, r);
+    if (at + 1 == count()) {
+        show(count());
+    } else {
+        // A car's laps are counted in row order: the rows below moved, so
+        // every lap they end is counted again.
+        RefreshAssignments();
+    }
+    return at + 1;
 }
 
 void TimeList::clear()

@@ -32,8 +32,12 @@ public:
     const TimeListRow& at(int n) const { return m_rows[n - 1]; }  // 1-based
     QVector<TimeRow> timeRows() const;
 
-    // A new row after the last: the start row or a ZEIT row.
-    void add(bool startRow, qint64 ticks, const QString& text, const QColor& colour);
+    // A new row: the start row, or a ZEIT row placed after every row taken
+    // at or before its time, so the list stays in the order the cars
+    // crossed even when a time reaches it after a later one. Returns its
+    // row number (0 when the list is full); rows below it move down with
+    // their marks.
+    int add(bool startRow, qint64 ticks, const QString& text, const QColor& colour);
     // No rows; every view is a fresh, hidden row again.
     void clear();
 

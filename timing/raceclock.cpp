@@ -46,7 +46,10 @@ bool RaceClock::lap(qint64 tick)
 {
     if (!acceptsLap(tick))
         return false;
-    m_lastLapTick = tick;
+    // A time handled after a later one (an edge reported late) does not
+    // make the last ZEIT older.
+    if (m_rows < 2 || tick > m_lastLapTick)
+        m_lastLapTick = tick;
     ++m_rows;
     return true;
 }

@@ -6,6 +6,7 @@
 #include "support/windowtest.h"
 
 #include <QAbstractItemModel>
+#include <QCalendarWidget>
 #include <QAction>
 #include <QComboBox>
 #include <QTableView>
@@ -198,6 +199,24 @@ TEST_F(Commands, TheDatePanelOpensTheCalendarAtTheTopEdge)
     // The date text is regional short date, two blanks, short time.
     const QLocale locale;
     EXPECT_TRUE(date->text().startsWith(locale.toString(QDate::currentDate(), QLocale::ShortFormat) + QStringLiteral("  ")));
+}
+
+TEST_F(Commands, AfterMidnightTheDatePanelMovesOnAndTheCalendarShowsTheStartDate)
+{
+    QDateTime now(QDate(2026, 12, 9), QTime(23, 59));
+    FormMainOptions options = windowOptions();
+    options.results.now = [&now] { return now; };
+    window = std::make_unique<TFormMain>(options);
+    window->show();
+    activate();
+    now = QDateTime(QDate(2026, 12, 10), QTime(0, 1));
+    window->TimerDateTimer();
+    auto* date = window->findChild<QLabel*>(QStringLiteral("PanelDate"));
+    EXPECT_TRUE(date->text().startsWith(QLocale().toString(now.date(), QLocale::ShortFormat)));
+    userClick(date);
+    auto* calendar = window->findChild<QCalendarWidget*>(QStringLiteral("MonthCalendar1"));
+    ASSERT_NE(calendar, nullptr);
+    EXPECT_EQ(calendar->selectedDate(), QDate(2026, 12, 9));
 }
 
 TEST_F(Commands, TheMakersMarkOpensTheLink)

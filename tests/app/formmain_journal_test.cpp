@@ -6,6 +6,7 @@
 #include "app/timelist.h"
 #include "results/journal.h"
 #include "results/journalwriter.h"
+#include "timing/lightbarrier.h"
 #include "support/resultswindow.h"
 
 #include <QCheckBox>
@@ -181,6 +182,31 @@ TEST_F(JournalWindowTest, ASecondProgramInTheFolderIsToldAndKeepsNoJournal)
     EXPECT_THAT(messages[0].toStdString(), HasSubstr("kein Journal"));
     EXPECT_THAT(window->journalStatus().toStdString(), HasSubstr("Kein Journal"));
     expectStatusFits();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(JournalWindowTest, ABarrierTimeHandledAfterALaterKeyComesBackInItsPlace)
+{
+    start();
+    ASSERT_EQ(journal->start(), SessionJournal::Start::Fresh);
+    key(Qt::Key_F5);
+    const qint64 raceStart = window->raceStartTick();
+    counter.advanceMs(30000);
+    key(Qt::Key_F6);
+    mark(2, 1);
+    window->lightBarrier()->ComPortDSR(true, raceStart + 29'990'000'000);
+    ASSERT_EQ(window->row(2)->TimeRunden->text(), QStringLiteral("00:29,99"));
+    const SessionState shown = window->sessionState();
+    kill();
+
+    start();
+    ASSERT_EQ(journal->start(), SessionJournal::Start::Restored);
+    EXPECT_EQ(window->sessionState().race.rows, shown.race.rows);
+    EXPECT_EQ(window->row(3)->TimeRunden->text(), QStringLiteral("00:30,00"));
+    EXPECT_TRUE(window->row(3)->buttons[1]->isChecked());
 }
 
 }  // namespace

@@ -182,3 +182,27 @@ TEST_F(WindowLightBarrier, AnEdgeOlderThanAStartByKeyIsDropped)
 }
 
 }  // namespace
+
+TEST_F(WindowLightBarrier, AnEdgeReportedAfterALaterKeyGoesAboveItAndTheMarksMoveWithTheRows)
+{
+    userKey(Qt::Key_F5);
+    const qint64 start = window->raceStartTick();
+    counter.advanceMs(10'000);
+    userKey(Qt::Key_F6);
+    counter.advanceMs(20'000);
+    userKey(Qt::Key_F6);
+    userClick(window->row(2)->buttons[1]);
+    userClick(window->row(3)->buttons[1]);
+    ASSERT_EQ(window->row(3)->labels[1]->text(), QStringLiteral("1"));
+
+    // Seen 10 ms before the second key, handled after it.
+    window->lightBarrier()->ComPortDSR(true, start + 29'990'000'000);
+    ASSERT_EQ(window->rowCount(), 4);
+    EXPECT_EQ(window->row(2)->TimeRunden->text(), QStringLiteral("00:10,00"));
+    EXPECT_EQ(window->row(3)->TimeRunden->text(), QStringLiteral("00:29,99"));
+    EXPECT_EQ(window->row(4)->TimeRunden->text(), QStringLiteral("00:30,00"));
+    EXPECT_FALSE(window->row(3)->buttons[1]->isChecked());
+    EXPECT_TRUE(window->row(4)->buttons[1]->isChecked());
+    EXPECT_EQ(window->row(4)->labels[1]->text(), QStringLiteral("1"));
+    EXPECT_EQ(window->lastZeitTick(), start + 30'000'000'000);
+}

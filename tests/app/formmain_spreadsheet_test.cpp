@@ -2,6 +2,15 @@
 #include "support/resultswindow.h"
 
 #include "app/formsplash.h"
+#include "app/frame1.h"
+#include "app/settings.h"
+#include "platform/settingsstore.h"
+#include "timing/lightbarrier.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
 
 #include <future>
 
@@ -128,4 +137,67 @@ TEST_F(SpreadsheetWindow, KeysTypedDuringAnExportAreCarriedOutAfterIt)
     started.set_value();
     window->waitForExport();
     EXPECT_EQ(offeredFilters.size(), 2);
+}
+
+TEST_F(SpreadsheetWindow, AZeitKeyHeldDuringAnExportKeepsItsPlaceBeforeLaterBarrierTimes)
+{
+    gate = started.get_future().share();
+    open(true);
+    key(Qt::Key_F5);
+    const qint64 start = window->raceStartTick();
+    key(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(window->exporting());
+    counter.advanceMs(2000);
+    key(Qt::Key_F6);
+    EXPECT_EQ(window->rowCount(), 1);
+    // The light barrier goes on during the export.
+    window->lightBarrier()->ComPortDSR(true, start + 3'000'000'000);
+    ASSERT_EQ(window->rowCount(), 2);
+    counter.advanceMs(5000);
+    started.set_value();
+    window->waitForExport();
+    ASSERT_EQ(window->rowCount(), 3);
+    EXPECT_EQ(window->row(2)->TimeRunden->text(), QStringLiteral("00:02,00"));
+    EXPECT_EQ(window->row(3)->TimeRunden->text(), QStringLiteral("00:03,00"));
+}
+
+// The save dialog the operator really sees, not a recorded choice.
+TEST_F(SpreadsheetWindowTest, TheSaveDialogShowsTheStoredTypeAndRemembersTheTypeSavedWith)
+{
+    FormMainOptions options = windowOptions();
+    options.settingsBaseName = QStringLiteral("PylonixSaveTypeTest");
+    options.configRoot = dir.filePath(QStringLiteral("config"));
+    options.results.backupDir = backupDir();
+    options.results.message = [this](const QString& text) { messages << text; };
+    options.results.spreadsheet = [this](bool) { return std::make_unique<GatedSpreadsheet>(office, gate); };
+    options.results.spreadsheetAvailable = [](bool) { return true; };
+    SettingsValues stored;
+    stored.filterInd = SaveChoice::kSpreadsheet;
+    platform::SettingsStore store(options.settingsBaseName, options.configRoot);
+    ASSERT_TRUE(writeSettings(store, stored).isEmpty());
+    window = std::make_unique<TFormMain>(options);
+    ASSERT_TRUE(showActive(window.get()));
+
+    QString firstShown;
+    answerNextFileDialog(dir.filePath(QStringLiteral("lauf")), [&](QFileDialog& dialog) {
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        firstShown = types->currentText();
+        // The operator picks the text type from the list.
+        userClick(types);
+        QAbstractItemView* list = types->view();
+        QTRY_VERIFY(list->isVisible());
+        userClick(list->viewport(), Qt::LeftButton, list->visualRect(types->model()->index(0, 0)).center());
+    });
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(firstShown.contains(QStringLiteral("*.xlsx"))) << firstShown.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("lauf.txt"))));
+    EXPECT_TRUE(office->callLog().isEmpty());
+    EXPECT_EQ(window->gatherSettings().filterInd, SaveChoice::kText);
+
+    QString nextShown;
+    answerNextFileDialog(QString(), [&](QFileDialog& dialog) {
+        nextShown = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText();
+    });
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(nextShown.endsWith(QStringLiteral("(*.txt)"))) << nextShown.toStdString();
 }
