@@ -597,6 +597,7 @@ void TFormMain::setupLightBarrier()
     m_barrier->setCountSpeed(m_highResTimer->CountSpeed());
     m_barrier->setTickSource([this] { return GetMyTickCount(); });
     m_barrier->setCommandGuards([this] { return m_race.commands().start; }, [this] { return m_race.commands().lap; });
+    m_barrier->setLapTickGuard([this](qint64 tick) { return m_race.acceptsLap(tick); });
 
     connect(ComPort, &TComPort::dsrChanged, m_barrier, &LightBarrier::ComPortDSR);
     connect(ComPort, &TComPort::opened, m_barrier, &LightBarrier::ComPortOpen);

@@ -167,7 +167,7 @@ TEST_F(WindowLightBarrier, ReArmingByHandLetsTheNextEdgeCount)
     EXPECT_EQ(window->row(3)->TimeRunden->text(), QStringLiteral("00:01,07"));
 }
 
-TEST_F(WindowLightBarrier, AnEdgeOlderThanAStartByKeyIsDropped)
+TEST_F(WindowLightBarrier, AnEdgeOlderThanAStartByKeyIsDroppedAndTheNextCarStillCounts)
 {
     userKey(Qt::Key_F11);
     userKey(Qt::Key_F5);
@@ -175,10 +175,13 @@ TEST_F(WindowLightBarrier, AnEdgeOlderThanAStartByKeyIsDropped)
     // The edge was seen 5 ms before the key but reaches the window after it.
     window->lightBarrier()->ComPortDSR(true, start - 5'000'000);
     EXPECT_EQ(window->rowCount(), 1);
+    EXPECT_EQ(tagOf(picture("ImageLSstop")), 1);  // still "frei"
+    // A car 40 ms after the start, inside what would have been the lock-out
+    // of the dropped edge.
     window->lightBarrier()->ComPortDSR(false, start + 20'000'000);
-    window->lightBarrier()->ComPortDSR(true, start + 400'000'000);
+    window->lightBarrier()->ComPortDSR(true, start + 40'000'000);
     ASSERT_EQ(window->rowCount(), 2);
-    EXPECT_EQ(window->row(2)->TimeRunden->text(), QStringLiteral("00:00,40"));
+    EXPECT_EQ(window->row(2)->TimeRunden->text(), QStringLiteral("00:00,04"));
 }
 
 }  // namespace
