@@ -41,11 +41,27 @@ LightBarrierPort::LightBarrierPort(Options options, QObject* parent)
     connect(m_comPort, &TComPort::closed, m_barrier, &LightBarrier::ComPortClose);
     connect(m_comPort, &TComPort::lineLost, this, [this] { m_barrier->ComPortLost(m_comPort->Port()); });
     connect(m_barrier, &LightBarrier::statusMessage, this, &LightBarrierPort::say);
+    connect(m_comPort, &TComPort::fellBackToPolling, this, [this] {
+        m_pollingNotice = pollingText(m_port, m_comPort->pollInterval());
+        say(m_pollingNotice);
+    });
+    // A closed port is polled no more.
+    connect(m_comPort, &TComPort::closed, this, [this] {
+        clearIfShown(m_pollingNotice);
+        m_pollingNotice.clear();
+    });
 }
 
 QString LightBarrierPort::openFailureText(int port, const QString& error)
 {
     return QStringLiteral("Lichtschranke an COM%1 nicht geöffnet: %2").arg(port).arg(error);
+}
+
+QString LightBarrierPort::pollingText(int port, qint64 pollIntervalNs)
+{
+    const QString ms =
+        QString::number(double(pollIntervalNs) / 1e6, 'g', 3).replace(QLatin1Char('.'), QLatin1Char(','));
+    return QStringLiteral("Lichtschranke an COM%1: Abfrage alle %2 ms").arg(port).arg(ms);
 }
 
 void LightBarrierPort::say(const QString& text)

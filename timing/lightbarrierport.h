@@ -66,6 +66,10 @@ public:
 
     // "Lichtschranke an COM3 nicht geöffnet: ...".
     static QString openFailureText(int port, const QString& error);
+    // Where the driver cannot wait for line changes the barrier is polled,
+    // and the operator is told so once: "Lichtschranke an COM3: Abfrage
+    // alle 0,5 ms".
+    static QString pollingText(int port, qint64 pollIntervalNs);
 
 signals:
     // The status-bar text of the light barrier; empty clears it.
@@ -82,4 +86,5 @@ private:
     std::shared_future<quint32> m_probe;
     QString m_shown;        // what statusMessage last said
     QString m_openFailure;  // the text of the last port that did not open
+    QString m_pollingNotice;  // the polling notice of the port now open
 };
