@@ -7,8 +7,9 @@
 
 class QTimer;
 
-// How the main window wires this (TFormMain owns one LightBarrier and one
-// TComPort named ComPort):
+// How it is wired (LightBarrierPort owns it and the TComPort named ComPort,
+// and makes the port's connections and the settings; the main window makes
+// the rest):
 //
 //   connect(ComPort, &TComPort::dsrChanged, barrier, &LightBarrier::ComPortDSR);
 //   connect(ComPort, &TComPort::opened, barrier, &LightBarrier::ComPortOpen);
