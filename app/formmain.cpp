@@ -16,6 +16,7 @@
 #include "timing/comport.h"
 #include "timing/digit.h"
 #include "timing/lightbarrier.h"
+#include "timing/lightbarrierport.h"
 #include "timing/highrestimer.h"
 #include "timing/racetime.h"
 
@@ -170,6 +171,7 @@ SettingsValues TFormMain::gatherSettings() const
     values.height = height();
     values.filterInd = m_pages->filterInd();
     if (m_barrier) {
+        values.port = m_lightBarrierPort->port();
         values.alg = m_barrier->Alg();
         values.waitStart = m_barrier->WaitStart();
     }
@@ -250,8 +252,8 @@ void TFormMain::bCFGClick()
             m_language.apply(LanguageWindows{nullptr, dialog, nullptr}, m_settings.charSet);
     }
     TCfgDialog* dialog = m_cfgDialog;
-    dialog->fill(CfgValues{m_settings.c1, m_settings.c3, m_settings.port, m_barrier->Alg(), m_barrier->WaitStart(),
-                           m_settings.lang, m_settings.charSet, m_settings.playZeit});
+    dialog->fill(CfgValues{m_settings.c1, m_settings.c3, m_lightBarrierPort->port(), m_barrier->Alg(),
+                           m_barrier->WaitStart(), m_settings.lang, m_settings.charSet, m_settings.playZeit});
     dialog->move(geometry().center() - QPoint(dialog->width() / 2, dialog->height() / 2));
     const bool confirmed = dialog->exec() == QDialog::Accepted;
     bool closeAsked = false;
@@ -289,35 +291,9 @@ void TFormMain::applySettingsDialog()
     m_settings.waitStart = dialog.waitStartMs();
     m_barrier->setWaitStart(m_settings.waitStart);
 
-    const bool portChanged = dialog.portIndex() != dialog.portIndexAtFill();
-    if (portChanged)
-        ComPort->Close();
-    if (dialog.portIndex() == 0) {
-        m_settings.port = 0;
-        return;
-    }
-    m_settings.port = dialog.selectedPort();
-    // A list showing no contact state (a stored value it does not offer)
-    // keeps the stored one instead of turning it into a lock.
-    if (dialog.algIndex() >= 0) {
-        m_settings.alg = dialog.algIndex();
-        m_barrier->setAlg(m_settings.alg);
-    }
-    if (!portChanged || m_settings.port == 0)
-        return;
-    QString error;
-    auto* panel = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel0"));
-    if (openPort(m_settings.port, &error)) {
-        if (panel && panel->text() == m_openFailure)
-            panel->clear();
-        m_openFailure.clear();
-        return;
-    }
-    // Said where the lost barrier is said; the chosen port stays the setting,
-    // so the next start tries it again.
-    m_openFailure = QStringLiteral("Lichtschranke an COM%1 nicht geöffnet: %2").arg(m_settings.port).arg(error);
-    if (panel)
-        panel->setText(m_openFailure);
+    // Only an entry the operator picked changes the port.
+    m_lightBarrierPort->applyDialogChoice(dialog.portIndex() != dialog.portIndexAtFill(), dialog.selectedPort(),
+                                          dialog.algIndex());
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
@@ -586,33 +562,24 @@ void TFormMain::ClockTimer()
 
 void TFormMain::setupLightBarrier()
 {
-    ComPort = new TComPort(this);
-    ComPort->setObjectName(QStringLiteral("ComPort"));
-    // The worker stamps each edge with the same time base the clock reads, so
-    // an edge's tick can stand in for the press of a key.
+    LightBarrierPort::Options port;
     THighResTimer* timeBase = m_highResTimer.get();
-    ComPort->setTickSource([timeBase] { return timeBase->ReadCounter(); });
-    if (m_options.deviceOpener)
-        ComPort->setDeviceOpener(m_options.deviceOpener);
+    port.ticks = [timeBase] { return timeBase->ReadCounter(); };
+    port.countSpeed = m_highResTimer->CountSpeed();
+    port.deviceOpener = m_options.deviceOpener;
+    port.probe = m_options.portProbe;
+    m_lightBarrierPort = new LightBarrierPort(std::move(port), this);
+    ComPort = m_lightBarrierPort->comPort();
+    m_barrier = m_lightBarrierPort->barrier();
 
-    m_barrier = new LightBarrier(this);
-    m_barrier->setObjectName(QStringLiteral("LightBarrier"));
-    m_barrier->setAlg(m_settings.alg);
-    m_barrier->setWaitStart(m_settings.waitStart);
-    m_barrier->setCountSpeed(m_highResTimer->CountSpeed());
-    m_barrier->setTickSource([this] { return GetMyTickCount(); });
     m_barrier->setCommandGuards([this] { return m_race.commands().start; }, [this] { return m_race.commands().lap; });
-
-    connect(ComPort, &TComPort::dsrChanged, m_barrier, &LightBarrier::ComPortDSR);
-    connect(ComPort, &TComPort::opened, m_barrier, &LightBarrier::ComPortOpen);
-    connect(ComPort, &TComPort::closed, m_barrier, &LightBarrier::ComPortClose);
-    connect(ComPort, &TComPort::lineLost, this, [this] { m_barrier->ComPortLost(ComPort->Port()); });
+    m_barrier->setLapTickGuard([this](qint64 tick) { return m_race.acceptsLap(tick); });
     // An edge seen before a START taken by key (its report reached the
     // window after the key) belongs before the race: the clock refuses it.
     connect(m_barrier, &LightBarrier::startRequested, this, [this](qint64 tick) { startAt(tick); });
     connect(m_barrier, &LightBarrier::lapRequested, this, [this](qint64 tick) { lapAt(tick); });
     connect(m_barrier, &LightBarrier::picturesChanged, this, &TFormMain::applyBarrierPictures);
-    connect(m_barrier, &LightBarrier::statusMessage, this, [this](const QString& text) {
+    connect(m_lightBarrierPort, &LightBarrierPort::statusMessage, this, [this](const QString& text) {
         if (auto* panel = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel0")))
             panel->setText(text);
     });
@@ -620,41 +587,25 @@ void TFormMain::setupLightBarrier()
     ImageLSstart->installEventFilter(this);
     ImageLSstop->installEventFilter(this);
 
-    // The port probe feeds the settings dialog's port list.
-    // Started once the window is up: a probe thread beside the first paint
-    // would still take one of the machine's cores from it.
-    QTimer::singleShot(kPortProbeDelayMs, this, [this] { startPortProbe(); });
-    if (m_settings.port != 0)
-        openPort(m_settings.port);
+    // Opens the stored port; the port probe that feeds the settings dialog's
+    // list follows after start-up.
+    m_lightBarrierPort->start(m_settings.port, m_settings.alg, m_settings.waitStart);
     applyBarrierPictures();
 }
 
 void TFormMain::startPortProbe() const
 {
-    if (m_comPortProbe.valid())
-        return;
-    m_comPortProbe = std::async(std::launch::async,
-                                m_options.portProbe ? m_options.portProbe : std::function<quint32()>(&TComPort::FindComPorts))
-                         .share();
+    m_lightBarrierPort->startPortProbe();
 }
 
 quint32 TFormMain::comPorts() const
 {
-    startPortProbe();
-    return m_comPortProbe.get();
+    return m_lightBarrierPort->comPorts();
 }
 
 bool TFormMain::openPort(int port, QString* error)
 {
-    ComPort->Close();
-    m_settings.port = port & 0xFF;
-    if (m_settings.port == 0)
-        return true;
-    ComPort->setPort(quint8(m_settings.port));
-    const ComOpenResult result = ComPort->tryOpen();
-    if (!result.ok() && error)
-        *error = result.message;
-    return result.ok();
+    return m_lightBarrierPort->openPort(port, error);
 }
 
 void TFormMain::Lock1Click()

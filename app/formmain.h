@@ -20,7 +20,6 @@
 #include <QPointer>
 #include <array>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -46,6 +45,7 @@ class TFormInfo;
 class TFormSplash;
 class TComPort;
 class LightBarrier;
+class LightBarrierPort;
 class TSortGrid;
 class ClockDisplays;
 class TimeList;
@@ -133,10 +133,12 @@ public:
     // Light barrier.
     TComPort* comPort() const { return ComPort; }
     LightBarrier* lightBarrier() const { return m_barrier; }
-    // Opens the serial port n (0 closes it); false with the reason on failure.
+    // Makes n the light barrier's port and opens it (0 closes it); false
+    // with the reason on failure.
     bool openPort(int port, QString* error = nullptr);
     void Lock1Click();
-    // The free ports; waits for the probe started with the window.
+    // The free ports and the stored one; waits for the probe started with
+    // the window.
     quint32 comPorts() const;
     bool logoLoaded() const { return m_logoLoaded; }
     void PanelDateClick();
@@ -166,6 +168,8 @@ public:
     void setAbortQuestion(const QString& text) { m_abortQuestion = text; }
 
     // Settings and language.
+    // As read at start-up and changed here; the light barrier's port,
+    // contact and lock-out are its own (gatherSettings has them as they are).
     const SettingsValues& settings() const { return m_settings; }
     SettingsValues gatherSettings() const;
     void writeBackSettings();
@@ -214,7 +218,6 @@ private:
     bool m_logoLoaded = false;
     TFormInfo* m_formInfo = nullptr;
     QPointer<TCfgDialog> m_cfgDialog;
-    QString m_openFailure;  // the status-bar text of the last port that did not open
 
     // Clock state.
     RaceClock m_race;
@@ -222,13 +225,10 @@ private:
     QString m_zeitCaption = QStringLiteral("ZEIT");
     QString m_abortQuestion = QStringLiteral("Ergebnisse löschen?");
     QString m_closeQuestion = QStringLiteral("Programm beenden?");
-    // The probe reads every open descriptor of the machine when a port
-    // device exists: tens of milliseconds on a busy desktop. It runs on a
-    // thread of its own after start-up and only the settings dialog waits
-    // for it.
-    static constexpr int kPortProbeDelayMs = 300;
+    // The port, its probe, the trigger and the setting `Port` are one unit;
+    // the window wires its commands and pictures to it.
     void startPortProbe() const;
-    mutable std::shared_future<quint32> m_comPortProbe;
+    LightBarrierPort* m_lightBarrierPort = nullptr;
     TComPort* ComPort = nullptr;
     LightBarrier* m_barrier = nullptr;
 

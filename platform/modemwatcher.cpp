@@ -142,6 +142,8 @@ int ModemWatcher::next(std::vector<ModemChange>& changes, const std::atomic<bool
                     return 0;
             } else if (result == ENOTTY || result == EINVAL) {
                 m_mode.store(WatchMode::Polling, std::memory_order_relaxed);
+                if (m_fellBack)
+                    m_fellBack();
             } else if (result != EINTR) {
                 return result;
             }

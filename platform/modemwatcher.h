@@ -52,6 +52,9 @@ public:
     int next(std::vector<ModemChange>& changes, const std::atomic<bool>& stop);
 
     WatchMode mode() const { return m_mode.load(std::memory_order_relaxed); }
+    // Called once, on the watching thread, when the driver turns out unable
+    // to wait and polling takes over.
+    void setFallbackListener(std::function<void()> listener) { m_fellBack = std::move(listener); }
 
 private:
     int readState(ModemCounters& counters, ModemLines& lines);
@@ -65,6 +68,7 @@ private:
     std::function<qint64()> m_ticks;
     qint64 m_pollInterval = kDefaultPollInterval;
     std::atomic<WatchMode> m_mode{WatchMode::Waiting};
+    std::function<void()> m_fellBack;
     bool m_started = false;
     bool m_haveCounters = false;
     ModemCounters m_counters;

@@ -75,6 +75,50 @@ int resultOf(int result)
     return result == 0 ? 0 : errno;
 }
 
+// The driver's low-latency flag through the terminal, the latency timer
+// through the adapter's sysfs file.
+class TtyLatencyControls final : public LatencyControls {
+public:
+    TtyLatencyControls(int fd, const QString& timerFile)
+        : m_fd(fd)
+        , m_timerFile(timerFile)
+    {
+    }
+    int readLowLatencyFlag(bool& on) override
+    {
+        serial_struct serial {};
+        if (ioctl(m_fd, TIOCGSERIAL, &serial) != 0)
+            return errno;
+        on = (serial.flags & ASYNC_LOW_LATENCY) != 0;
+        return 0;
+    }
+    int writeLowLatencyFlag(bool on) override
+    {
+        // Everything else goes back as the driver gave it, so the request
+        // needs no privilege beyond the open terminal.
+        serial_struct serial {};
+        if (ioctl(m_fd, TIOCGSERIAL, &serial) != 0)
+            return errno;
+        if (on)
+            serial.flags |= ASYNC_LOW_LATENCY;
+        else
+            serial.flags &= ~ASYNC_LOW_LATENCY;
+        return resultOf(ioctl(m_fd, TIOCSSERIAL, &serial));
+    }
+    int readLatencyTimer(int& milliseconds) override
+    {
+        return m_timerFile.isEmpty() ? ENOENT : readLatencyTimerFile(m_timerFile, milliseconds);
+    }
+    int writeLatencyTimer(int milliseconds) override
+    {
+        return m_timerFile.isEmpty() ? ENOENT : writeLatencyTimerFile(m_timerFile, milliseconds);
+    }
+
+private:
+    int m_fd;
+    QString m_timerFile;
+};
+
 }  // namespace
 
 int TtyDevice::wakeSignal()
@@ -82,7 +126,7 @@ int TtyDevice::wakeSignal()
     return SIGRTMIN + 2;
 }
 
-TtyOpenResult TtyDevice::open(const QString& path)
+TtyOpenResult TtyDevice::open(const QString& path, const QString& sysfsRoot)
 {
     TtyOpenResult result;
     // Non-blocking so that a missing carrier cannot hang the open.
@@ -104,6 +148,10 @@ TtyOpenResult TtyDevice::open(const QString& path)
     ioctl(fd, TIOCEXCL);
     installWakeHandler();
     result.device.reset(new TtyDevice(fd));
+    TtyDevice& device = *result.device;
+    device.m_latencyTimerFile = latencyTimerFile(path, sysfsRoot);
+    TtyLatencyControls controls(fd, device.m_latencyTimerFile);
+    device.m_latencyRequest = device.m_lowLatency.request(controls);
     return result;
 }
 
@@ -115,6 +163,8 @@ TtyDevice::TtyDevice(int fd)
 TtyDevice::~TtyDevice()
 {
     if (m_fd >= 0) {
+        TtyLatencyControls controls(m_fd, m_latencyTimerFile);
+        m_lowLatency.restore(controls);
         ioctl(m_fd, TIOCNXCL);
         ::close(m_fd);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/lowlatency.h"
 #include "platform/serialdevice.h"
 
 #include <QString>
@@ -26,9 +27,14 @@ struct TtyOpenResult {
 // Waking the worker: TIOCMIWAIT sleeps in the kernel and only a signal gets
 // it out, so the waiting thread is sent SIGRTMIN+2 whose handler does nothing
 // and is installed without SA_RESTART; the ioctl then fails with EINTR.
+//
+// Speed: the driver is asked for low latency at open (see LowLatency), so a
+// USB adapter hands a line change on within 1 ms instead of its 16 ms
+// default; what was changed is put back at close.
 class TtyDevice final : public SerialDevice {
 public:
-    static TtyOpenResult open(const QString& path);
+    // sysfsRoot: where the adapter's latency_timer is looked for.
+    static TtyOpenResult open(const QString& path, const QString& sysfsRoot = QStringLiteral("/sys"));
     ~TtyDevice() override;
 
     TtyDevice(const TtyDevice&) = delete;
@@ -43,6 +49,8 @@ public:
     void purge() override;
 
     int fileDescriptor() const { return m_fd; }
+    // How the driver was asked for low latency when the port opened.
+    LatencyRequest latencyRequest() const { return m_latencyRequest; }
 
     // The signal used to wake a thread blocked in waitForChange.
     static int wakeSignal();
@@ -52,6 +60,9 @@ private:
     void noteWaiter();
 
     int m_fd = -1;
+    QString m_latencyTimerFile;
+    LowLatency m_lowLatency;
+    LatencyRequest m_latencyRequest = LatencyRequest::None;
     std::atomic<bool> m_hasWaiter{false};
     pthread_t m_waiter{};
 };

@@ -143,6 +143,15 @@ ComOpenResult TComPort::tryOpen()
         QMetaObject::invokeMethod(this, [this, session, error] { fail(session, error); },
                                   Qt::QueuedConnection);
     };
+    callbacks.polling = [this, session] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, session] {
+                if (session == m_session && m_open)
+                    emit fellBackToPolling();
+            },
+            Qt::QueuedConnection);
+    };
     m_thread = std::make_unique<TComThread>(*m_device, watchedLines(m_events), m_tickSource,
                                             std::move(callbacks), m_pollInterval);
     m_open = true;

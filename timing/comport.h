@@ -139,6 +139,7 @@ public:
     void setDeviceOpener(DeviceOpener opener);
     // How often a driver without modem-line waits is polled (default 0.5 ms).
     void setPollInterval(qint64 nanoseconds) { m_pollInterval = nanoseconds; }
+    qint64 pollInterval() const { return m_pollInterval; }
     // Whether the worker waits for line events or had to fall back to polling.
     bool isPolling() const;
 
@@ -156,6 +157,9 @@ signals:
     void closed();
     // The worker ended on a device error; the port has been closed.
     void lineLost(const QString& error);
+    // The driver cannot wait for line changes; the worker polls them every
+    // pollInterval() from now on. Once per opening.
+    void fellBackToPolling();
 
 private:
     void deliver(quint64 session, const std::vector<platform::ModemChange>& changes);

@@ -13,6 +13,8 @@ TComThread::TComThread(platform::SerialDevice& device, platform::ModemLines line
     , m_watcher(device, lines, std::move(tickSource), pollInterval)
     , m_callbacks(std::move(callbacks))
 {
+    if (m_callbacks.polling)
+        m_watcher.setFallbackListener(m_callbacks.polling);
     m_thread = std::thread([this] { run(); });
 }
 

@@ -23,6 +23,8 @@ public:
         std::function<void(const std::vector<platform::ModemChange>&)> changes;
         // The device failed and the worker has ended; the errno value.
         std::function<void(int error)> failed;
+        // The driver cannot wait for line changes: the worker polls from now on.
+        std::function<void()> polling;
     };
 
     TComThread(platform::SerialDevice& device, platform::ModemLines lines, std::function<qint64()> tickSource,

@@ -57,6 +57,11 @@ bool LightBarrier::lapEnabled() const
     return m_lapEnabled && m_lapEnabled();
 }
 
+bool LightBarrier::lapAccepts(qint64 tick) const
+{
+    return lapEnabled() && (!m_lapAcceptsTick || m_lapAcceptsTick(tick));
+}
+
 qint64 LightBarrier::lockoutTicks() const
 {
     return qint64(std::llround(double(m_waitStart) * m_countSpeed * 1000.0));
@@ -98,7 +103,10 @@ void LightBarrier::BarrierTrigger(qint64 tick)
     if (m_lastAccepted && m_waitStart > 0 && tick - *m_lastAccepted < lockoutTicks())
         return;
 
-    if (m_stopTag == 1 && lapEnabled()) {
+    // The clock is asked before anything is locked: an edge it would drop
+    // (older than a START by key) must leave the barrier free for the car
+    // that really comes next.
+    if (m_stopTag == 1 && lapAccepts(tick)) {
         SetStopBarrier(0);
         m_lastAccepted = tick;
         emit lapRequested(tick);

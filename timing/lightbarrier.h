@@ -7,8 +7,9 @@
 
 class QTimer;
 
-// How the main window wires this (TFormMain owns one LightBarrier and one
-// TComPort named ComPort):
+// How it is wired (LightBarrierPort owns it and the TComPort named ComPort,
+// and makes the port's connections and the settings; the main window makes
+// the rest):
 //
 //   connect(ComPort, &TComPort::dsrChanged, barrier, &LightBarrier::ComPortDSR);
 //   connect(ComPort, &TComPort::opened, barrier, &LightBarrier::ComPortOpen);
@@ -20,6 +21,7 @@ class QTimer;
 //           ImageLSstart and stopPicture() to ImageLSstop: visible, enabled, ImageList1 entry });
 //   connect(barrier, &LightBarrier::statusMessage, form, [..](const QString& text) { status bar });
 //   barrier->setCommandGuards([..] { return mStart enabled; }, [..] { return mLAP enabled; });
+//   barrier->setLapTickGuard([..](qint64 tick) { return the clock would take a ZEIT at tick; });
 //   barrier->setAlg(Alg); barrier->setWaitStart(WaitStart); barrier->setCountSpeed(CountSpeed);
 //
 // The start and ZEIT requests carry the tick of the light-barrier edge: the
@@ -67,6 +69,9 @@ public:
 
     // Whether START and ZEIT are enabled now (their menu items).
     void setCommandGuards(std::function<bool()> startEnabled, std::function<bool()> lapEnabled);
+    // Whether ZEIT would take a time at an edge's tick (an edge older than
+    // the race start would be dropped). An edge it would drop locks nothing.
+    void setLapTickGuard(std::function<bool(qint64 tick)> acceptsTick) { m_lapAcceptsTick = std::move(acceptsTick); }
     // The current tick, used to run TimerLS for the rest of a lock-out.
     void setTickSource(std::function<qint64()> source);
     // Replaces TimerLS (a single-shot QTimer) by another timer: start(ms)
@@ -113,6 +118,7 @@ private:
     void startLockout(qint64 tick);
     bool startEnabled() const;
     bool lapEnabled() const;
+    bool lapAccepts(qint64 tick) const;
     qint64 lockoutTicks() const;
     void setPictures(const BarrierPicture& start, const BarrierPicture& stop);
 
@@ -121,6 +127,7 @@ private:
     double m_countSpeed = 1000.0;
     std::function<bool()> m_startEnabled;
     std::function<bool()> m_lapEnabled;
+    std::function<bool(qint64)> m_lapAcceptsTick;
     std::function<qint64()> m_ticks;
     std::function<void(int)> m_timerStart;
     std::function<void()> m_timerStop;

@@ -3,8 +3,12 @@
 #include "controls/colorcombo.h"
 #include "controls/spinfloatedit.h"
 #include "platform/settingsstore.h"
+#include "platform/portmap.h"
+#include "platform/portprobe.h"
 #include "platform/simulatedserialdevice.h"
+#include "platform/ttydevice.h"
 #include "support/fakes.h"
+#include "support/pty.h"
 #include "support/userinput.h"
 #include "timing/comport.h"
 #include "timing/lightbarrier.h"
@@ -87,6 +91,12 @@ QStringList languageLines(const QString& start, const QString& caption, const QS
     return lines;
 }
 
+// A simulated light barrier that also holds a terminal open and locked, as
+// the program holds its port (a pty has no modem lines of its own).
+struct TerminalBarrier : platform::SimulatedSerialDevice {
+    std::unique_ptr<platform::TtyDevice> terminal;
+};
+
 class SettingsDialog : public ::testing::Test {
 protected:
     void start()
@@ -106,8 +116,13 @@ protected:
             opened << port;
             if (refuseOpen)
                 return platform::DeviceOpenResult{nullptr, 2};  // ENOENT
-            auto device = std::make_unique<platform::SimulatedSerialDevice>(
-                platform::SimulatedSerialDevice::Clock::Virtual);
+            auto device = std::make_unique<TerminalBarrier>();
+            if (!terminals.isEmpty()) {
+                platform::TtyOpenResult tty = platform::TtyDevice::open(platform::PortMap(terminals).devicePath(port));
+                if (!tty.device)
+                    return platform::DeviceOpenResult{nullptr, tty.error};
+                device->terminal = std::move(tty.device);
+            }
             device->scheduleLines(0, {});
             return platform::DeviceOpenResult{std::move(device), 0};
         };
@@ -163,6 +178,7 @@ protected:
     std::unique_ptr<TFormMain> window;
     QList<int> opened;
     bool refuseOpen = false;
+    QString terminals;  // a device folder: ports are its terminals, opened and locked
     std::function<quint32()> probe = [] { return quint32(0b101) | (3u << 16); };  // COM1 and COM3
     QStringList questions;
     bool answer = false;
@@ -225,7 +241,7 @@ TEST_F(SettingsDialog, OkChoosesPortContactLockOutAndBeepAndTheNextStartHasThem)
 
     window.reset();
     start();
-    EXPECT_EQ(window->settings().port, 3);
+    EXPECT_EQ(window->gatherSettings().port, 3);
     EXPECT_EQ(window->lightBarrier()->Alg(), 1);
     EXPECT_EQ(window->lightBarrier()->WaitStart(), 2500);
     EXPECT_FALSE(window->playZeit());
@@ -244,7 +260,7 @@ TEST_F(SettingsDialog, CancelChangesNothingAndLeavesThePortAlone)
     });
     EXPECT_EQ(opened, QList<int>{1});
     EXPECT_TRUE(window->comPort()->isOpen());
-    EXPECT_EQ(window->settings().port, 1);
+    EXPECT_EQ(window->gatherSettings().port, 1);
     EXPECT_EQ(window->lightBarrier()->Alg(), 0);
 }
 
@@ -262,19 +278,52 @@ TEST_F(SettingsDialog, KeineClosesThePortAndOkWithoutAChangeKeepsItOpen)
         userClick(child<QPushButton>(dialog, "OKBtn"));
     });
     EXPECT_FALSE(window->comPort()->isOpen());
-    EXPECT_EQ(window->settings().port, 0);
+    EXPECT_EQ(window->gatherSettings().port, 0);
 }
 
-TEST_F(SettingsDialog, AStoredPortThatIsGoneShowsNoneAndOkStoresZero)
+// The real probe over terminals: it finds the port this program holds locked
+// (by us) and the list must still offer it.
+TEST_F(SettingsDialog, TheOpenPortIsShownSelectedAndOkWithANewLockOutKeepsIt)
+{
+    QTemporaryDir devices;
+    Pty other;
+    Pty held;
+    ASSERT_TRUE(QFile::link(other.path, devices.filePath(QStringLiteral("ttyS0"))));  // COM1
+    ASSERT_TRUE(QFile::link(held.path, devices.filePath(QStringLiteral("ttyS2"))));  // COM3
+    terminals = devices.path();
+    probe = [map = platform::PortMap(devices.path())] { return platform::probeComPorts(map); };
+    storeAll(3, 0, QStringLiteral("DEFAULT"));
+    start();
+    ASSERT_TRUE(window->comPort()->isOpen());
+    withDialog([](QWidget* dialog) {
+        auto* cbPort = child<QComboBox>(dialog, "cbPort");
+        EXPECT_EQ(cbPort->count(), 3);  // Keine, COM1, COM3
+        EXPECT_EQ(cbPort->currentText(), QStringLiteral("COM3"));
+        auto* seWait = child<TSpinFloatEdit>(dialog, "seWait");
+        seWait->setFocus(Qt::TabFocusReason);
+        userKey(Qt::Key_A, Qt::ControlModifier);
+        userType(QStringLiteral("0,5"));
+        userKey(Qt::Key_Return);
+    });
+    EXPECT_EQ(window->lightBarrier()->WaitStart(), 500);
+    EXPECT_EQ(opened, QList<int>{3});
+    EXPECT_TRUE(window->comPort()->isOpen());
+    window.reset();  // program end: the settings are written
+    platform::SettingsStore written(QStringLiteral("Pylonix"), config.path());
+    written.load();
+    EXPECT_EQ(written.readDword(QStringLiteral("Port")), 3u);
+}
+
+TEST_F(SettingsDialog, AStoredPortTheProbeDidNotFindIsShownAndOkKeepsIt)
 {
     storeAll(2, 0, QStringLiteral("DEFAULT"));  // the probe found COM1 and COM3
     start();
     opened.clear();
     withDialog([](QWidget* dialog) {
-        EXPECT_EQ(child<QComboBox>(dialog, "cbPort")->currentIndex(), -1);
+        EXPECT_EQ(child<QComboBox>(dialog, "cbPort")->currentText(), QStringLiteral("COM2"));
         userClick(child<QPushButton>(dialog, "OKBtn"));
     });
-    EXPECT_EQ(window->settings().port, 0);
+    EXPECT_EQ(window->gatherSettings().port, 2);
     EXPECT_TRUE(opened.isEmpty());
 }
 
@@ -289,7 +338,7 @@ TEST_F(SettingsDialog, APortThatDoesNotOpenIsReportedInTheStatusBar)
     });
     EXPECT_FALSE(window->comPort()->isOpen());
     EXPECT_TRUE(status().startsWith(QStringLiteral("Lichtschranke an COM1 nicht geöffnet: "))) << status().toStdString();
-    EXPECT_EQ(window->settings().port, 1);
+    EXPECT_EQ(window->gatherSettings().port, 1);
 
     refuseOpen = false;
     withDialog([](QWidget* dialog) {
@@ -310,7 +359,7 @@ TEST_F(SettingsDialog, ANegativeAlgLocksThePortList)
         userClick(child<QPushButton>(dialog, "OKBtn"));
     });
     EXPECT_EQ(window->lightBarrier()->Alg(), -1);
-    EXPECT_EQ(window->settings().port, 1);
+    EXPECT_EQ(window->gatherSettings().port, 1);
 }
 
 TEST_F(SettingsDialog, OnlyWhileTheClockAllowsSettings)

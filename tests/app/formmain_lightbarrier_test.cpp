@@ -31,6 +31,7 @@ protected:
         options.deviceOpener = [this](int port) {
             openedPort = port;
             auto device = std::make_unique<SimulatedSerialDevice>(SimulatedSerialDevice::Clock::Virtual);
+            device->setCapabilities(capabilities);
             device->scheduleLines(0, {});
             this->device = device.get();
             return platform::DeviceOpenResult{std::move(device), 0};
@@ -54,7 +55,7 @@ protected:
         const int before = int(dsr->count());
         lineTick += 1000;
         device->scheduleLines(lineTick, on ? ModemLines(ModemLine::Dsr) : ModemLines());
-        QTRY_COMPARE_WITH_TIMEOUT(int(dsr->count()), before + 1, 5000);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dsr->count() == before + 1; }, 5000));
     }
     void pass(double msLater)
     {
@@ -64,7 +65,12 @@ protected:
         edge(false);
     }
     QLabel* picture(const char* name) { return window->findChild<QLabel*>(QString::fromLatin1(name)); }
+    QString status() const
+    {
+        return window->statusBar()->findChild<QLabel*>(QStringLiteral("StatusPanel0"))->text();
+    }
 
+    SimulatedSerialDevice::Capabilities capabilities;
     SimulatedSerialDevice* device = nullptr;
     std::unique_ptr<QSignalSpy> dsr;
     int openedPort = 0;
@@ -110,7 +116,7 @@ TEST_F(WindowLightBarrier, EdgesTakeTimesWithTheLockOut)
 
     // F11 during the race locks the ZEIT barrier (once the lock-out timer
     // has armed it again); the key still takes times.
-    QTRY_VERIFY_WITH_TIMEOUT(!window->lightBarrier()->isLockoutRunning(), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->lightBarrier()->isLockoutRunning(); }, 5000));
     EXPECT_EQ(tagOf(picture("ImageLSstop")), 1);
     userKey(Qt::Key_F11);
     pass(500);
@@ -122,15 +128,14 @@ TEST_F(WindowLightBarrier, EdgesTakeTimesWithTheLockOut)
 TEST_F(WindowLightBarrier, ALostDeviceClosesThePortAndSaysSo)
 {
     device->scheduleDisappearance(lineTick + 1);
-    QTRY_VERIFY_WITH_TIMEOUT(!window->comPort()->isOpen(), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->findChild<QLabel*>(QStringLiteral("StatusPanel0"))->text(),
-                              QStringLiteral("Lichtschranke an COM3 verloren"), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->comPort()->isOpen(); }, 5000));
+    EXPECT_EQ(status(), QStringLiteral("Lichtschranke an COM3 verloren"));
     EXPECT_FALSE(picture("ImageLSstart")->isVisible());
     EXPECT_FALSE(picture("ImageLSstop")->isVisible());
 
     // The adapter is plugged in again and the port opened: the text goes.
     ASSERT_TRUE(window->openPort(3));
-    EXPECT_EQ(window->statusBar()->findChild<QLabel*>(QStringLiteral("StatusPanel0"))->text(), QString());
+    EXPECT_EQ(status(), QString());
     EXPECT_TRUE(picture("ImageLSstart")->isVisible());
 }
 
@@ -167,7 +172,7 @@ TEST_F(WindowLightBarrier, ReArmingByHandLetsTheNextEdgeCount)
     EXPECT_EQ(window->row(3)->TimeRunden->text(), QStringLiteral("00:01,07"));
 }
 
-TEST_F(WindowLightBarrier, AnEdgeOlderThanAStartByKeyIsDropped)
+TEST_F(WindowLightBarrier, AnEdgeOlderThanAStartByKeyIsDroppedAndTheNextCarStillCounts)
 {
     userKey(Qt::Key_F11);
     userKey(Qt::Key_F5);
@@ -175,10 +180,29 @@ TEST_F(WindowLightBarrier, AnEdgeOlderThanAStartByKeyIsDropped)
     // The edge was seen 5 ms before the key but reaches the window after it.
     window->lightBarrier()->ComPortDSR(true, start - 5'000'000);
     EXPECT_EQ(window->rowCount(), 1);
+    EXPECT_EQ(tagOf(picture("ImageLSstop")), 1);  // still "frei"
+    // A car 40 ms after the start, inside what would have been the lock-out
+    // of the dropped edge.
     window->lightBarrier()->ComPortDSR(false, start + 20'000'000);
-    window->lightBarrier()->ComPortDSR(true, start + 400'000'000);
+    window->lightBarrier()->ComPortDSR(true, start + 40'000'000);
     ASSERT_EQ(window->rowCount(), 2);
-    EXPECT_EQ(window->row(2)->TimeRunden->text(), QStringLiteral("00:00,40"));
+    EXPECT_EQ(window->row(2)->TimeRunden->text(), QStringLiteral("00:00,04"));
+}
+
+// Some adapters never signal a line change (their driver cannot wait): the
+// barrier still works by polling, and the operator is told at what pace.
+TEST_F(WindowLightBarrier, AnAdapterThatCannotWaitIsPolledAndTheStatusBarSaysSo)
+{
+    capabilities.modemWait = false;
+    ASSERT_TRUE(window->openPort(3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->comPort()->isPolling() && !status().isEmpty(); }, 5000));
+    EXPECT_EQ(status(), QStringLiteral("Lichtschranke an COM3: Abfrage alle 0,5 ms"));
+    userKey(Qt::Key_F11);
+    pass(0);
+    EXPECT_EQ(window->rowCount(), 1);
+    // Without a port there is nothing polled to speak of.
+    ASSERT_TRUE(window->openPort(0));
+    EXPECT_EQ(status(), QString());
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include "platform/modemwatcher.h"
 
-#include <QTemporaryDir>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -173,6 +175,43 @@ TEST(TtyDeviceModemLines, APtyCannotWaitSoTheWatcherFallsBackAndThenFails)
     std::atomic<bool> stop{false};
     EXPECT_EQ(watcher.next(changes, stop), ENOTTY);
     EXPECT_TRUE(changes.empty());
+}
+
+QByteArray fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A pty has no serial driver: the low-latency flag is refused and the
+// adapter's latency_timer is used instead, here in a stand-in sysfs folder.
+// Close puts the adapter's own value back; with neither, the port opens all
+// the same.
+TEST(TtyDeviceLatency, OpenShortensTheAdaptersLatencyTimerAndCloseRestoresIt)
+{
+    Pty pty;
+    QTemporaryDir sysfs;
+    const QString name = QFileInfo(QFileInfo(pty.path).canonicalFilePath()).fileName();
+    const QString folder = sysfs.filePath(QStringLiteral("class/tty/") + name + QStringLiteral("/device"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString timer = folder + QStringLiteral("/latency_timer");
+    {
+        QFile file(timer);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("16\n");
+    }
+    {
+        const platform::TtyOpenResult opened = platform::TtyDevice::open(pty.path, sysfs.path());
+        ASSERT_NE(opened.device, nullptr) << opened.error;
+        EXPECT_EQ(opened.device->latencyRequest(), platform::LatencyRequest::LatencyTimer);
+        EXPECT_EQ(fileText(timer), QByteArray("1\n"));
+    }
+    EXPECT_EQ(fileText(timer), QByteArray("16\n"));
+
+    QTemporaryDir noSysfs;
+    const platform::TtyOpenResult plain = platform::TtyDevice::open(pty.path, noSysfs.path());
+    ASSERT_NE(plain.device, nullptr) << plain.error;
+    EXPECT_EQ(plain.device->latencyRequest(), platform::LatencyRequest::None);
 }
 
 TEST(TtyDeviceWake, InterruptEndsABlockedPause)

@@ -79,6 +79,7 @@ protected:
         QObject::connect(&m_port, &TComPort::lineLost, [this](const QString& error) {
             m_log.push_back("lost " + error.toStdString());
         });
+        QObject::connect(&m_port, &TComPort::fellBackToPolling, [this] { m_log.push_back("polling"); });
         QObject::connect(&m_port, &TComPort::dsrChanged, [this](bool on, qint64 tick) {
             EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
             m_dsr.emplace_back(on, tick);
@@ -335,6 +336,7 @@ TEST_F(ComPortTest, FallsBackToPollingWhenTheDriverCannotWait)
     EXPECT_FALSE(m_dsr[1].first);
     EXPECT_GE(m_dsr[1].second, 9 * kMs + 400'000);
     EXPECT_LE(m_dsr[1].second, 10 * kMs + 400'000);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"open", "polling"}));  // said once
 }
 
 TEST_F(ComPortTest, CloseStopsAWorkerBlockedInEitherKindOfWait)
