@@ -173,11 +173,11 @@ void TFormMain::restoreSession(const SessionState& state)
     (m_race.state() == ClockState::Entered ? static_cast<QWidget*>(bRESET) : bEintragen)->setFocus();
 }
 
-void TFormMain::showJournalStatus(const QString& text)
+void TFormMain::showJournalStatus(const QString& text, const QString& details)
 {
     if (auto* panel = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel2"))) {
         panel->setText(text);
-        panel->setToolTip(text);
+        panel->setToolTip(details.isEmpty() ? text : text + QLatin1Char('\n') + details);
     }
 }
 
