@@ -277,6 +277,8 @@ public:
     void setJournal(JournalWriter* journal);
     // The status bar panel the journal reports in; `details` go to its tip.
     void showJournalStatus(const QString& text, const QString& details = {});
+    // The journal could not be written (shown once).
+    void journalFailed(const QString& reason);
     QString journalStatus() const;
     // Spreadsheet export (Ctrl+E, sbExcel, the save dialog's spreadsheet type).
     void sbExcelClick();

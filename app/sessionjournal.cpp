@@ -78,7 +78,12 @@ SessionJournal::SessionJournal(TFormMain& window, SessionJournalOptions options)
     SessionState initial = window.sessionState();
     // A restored day stays a day to restore until it ends orderly.
     initial.changed = restored;
-    m_writer = std::make_unique<JournalWriter>(folder, initial, lastSeq);
+    JournalWriter::Options writerOptions;
+    // A journal that cannot be written says so at once, not at the first time taken.
+    writerOptions.failed = [&window](const QString& reason) {
+        QMetaObject::invokeMethod(&window, [&window, reason] { window.journalFailed(reason); }, Qt::QueuedConnection);
+    };
+    m_writer = std::make_unique<JournalWriter>(folder, initial, lastSeq, writerOptions);
     window.setJournal(m_writer.get());
 }
 

@@ -13,6 +13,9 @@
 #include <QToolButton>
 #include <gmock/gmock.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 using ::testing::HasSubstr;
@@ -215,6 +218,28 @@ TEST_F(JournalWindowTest, ADamagedJournalIsKeptAsideAndTheStatusBarSaysSo)
         EXPECT_TRUE(kept.contains(damaged)) << name << " was not kept as it was";
         kill();
     }
+}
+
+TEST_F(JournalWindowTest, AJournalThatCannotBeWrittenIsToldAtStart)
+{
+    // A full disk: no file may grow beyond 100 bytes (for root too).
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit full = old;
+    full.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    start();
+    journal->writer()->waitUntilIdle();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(journal->writer()->healthy());
+    EXPECT_THAT(window->journalStatus().toStdString(), HasSubstr("Journal fehlgeschlagen"));
+    EXPECT_THAT(child<QLabel>("StatusPanel2")->toolTip().toStdString(),
+                HasSubstr(journal->writer()->error().toStdString()));
+    expectStatusFits();
 }
 
 }  // namespace
