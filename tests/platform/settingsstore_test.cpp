@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <iterator>
 #include <sys/resource.h>
 
 using platform::SettingsStore;
@@ -71,6 +72,35 @@ TEST_F(SettingsStoreTest, ValuesKeepTheirTypeThroughTheFile)
     const QByteArray text = readAll(keyFile(QStringLiteral("Pylonix")));
     EXPECT_TRUE(text.contains("Port=dword:0x00000003\n"));
     EXPECT_EQ(text.count('\n'), 5);
+}
+
+TEST_F(SettingsStoreTest, NamesAndTextsWithPlaceholdersBackslashesAndLineBreaksComeBackAsSaved)
+{
+    const QString names[] = {"Rate%1", "%1%2", "Back\\slash\\", "Pfad %2"};
+    const QString texts[] = {"%1", "a%2b%1", "C:\\Pylonix\\%1\\", "x=y", "eins\nzwei\r\n", "\"%1\"=%2"};
+    SettingsStore out(QStringLiteral("Pylonix%1"), root.path());
+    for (quint32 i = 0; i < std::size(names); ++i)
+        out.writeDword(names[i], i + 5);
+    for (int i = 0; i < int(std::size(texts)); ++i)
+        out.writeString(QStringLiteral("Lang%1").arg(i) + QStringLiteral("%1"), texts[i]);
+    // A name a line cannot hold stays out rather than coming back as another.
+    out.writeDword(QStringLiteral("Unused\nPort"), 7);
+    out.writeDword(QStringLiteral("Alg=dword:9"), 9);
+    ASSERT_EQ(out.save(), QString());
+
+    SettingsStore in(QStringLiteral("Pylonix%1"), root.path());
+    ASSERT_EQ(in.load(), SettingsStore::LoadState::Loaded);
+    QStringList expected;
+    for (quint32 i = 0; i < std::size(names); ++i) {
+        EXPECT_EQ(in.readDword(names[i]), i + 5) << names[i].toStdString();
+        expected << names[i];
+    }
+    for (int i = 0; i < int(std::size(texts)); ++i) {
+        const QString name = QStringLiteral("Lang%1").arg(i) + QStringLiteral("%1");
+        EXPECT_EQ(in.readString(name), texts[i]) << name.toStdString();
+        expected << name;
+    }
+    EXPECT_EQ(in.names(), expected);
 }
 
 TEST_F(SettingsStoreTest, WrongTypeIsToldApartFromMissing)
