@@ -6,15 +6,13 @@
 #include "app/timelist.h"
 #include "results/journal.h"
 #include "results/journalwriter.h"
+#include "support/filesizelimit.h"
 #include "support/resultswindow.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QToolButton>
 #include <gmock/gmock.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -222,17 +220,12 @@ TEST_F(JournalWindowTest, ADamagedJournalIsKeptAsideAndTheStatusBarSaysSo)
 
 TEST_F(JournalWindowTest, AJournalThatCannotBeWrittenIsToldAtStart)
 {
-    // A full disk: no file may grow beyond 100 bytes (for root too).
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit full = old;
-    full.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
-    start();
-    journal->writer()->waitUntilIdle();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previousHandler);
+    {
+        const FileSizeLimit full(100);
+        ASSERT_TRUE(full.active());
+        start();
+        journal->writer()->waitUntilIdle();
+    }
     QCoreApplication::processEvents();
 
     EXPECT_FALSE(journal->writer()->healthy());

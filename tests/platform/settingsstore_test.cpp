@@ -1,5 +1,6 @@
 #include "platform/settingsstore.h"
 
+#include "support/filesizelimit.h"
 #include "support/testnames.h"
 
 #include <QDir>
@@ -8,9 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <iterator>
-#include <sys/resource.h>
 
 using platform::SettingsStore;
 
@@ -310,15 +309,12 @@ TEST_F(SettingsStoreTest, AFailingWriteLeavesTheOldFile)
     const QByteArray before = readAll(keyFile(QStringLiteral("P")));
 
     store.writeString(QStringLiteral("Lang"), QString(200'000, QLatin1Char('a')));
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 65536;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = store.save();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    QString error;
+    {
+        const FileSizeLimit small(65536);
+        ASSERT_TRUE(small.active());
+        error = store.save();
+    }
 
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(readAll(keyFile(QStringLiteral("P"))), before);

@@ -3,16 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include "support/filesizelimit.h"
 #include "support/resulttables.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <iterator>
 #include <random>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -264,15 +263,12 @@ TEST_F(BackupTest, FailedWriteKeepsTheOldFile)
         const int row = event.groupA.appendRow();
         event.groupA.setCell(row, ResultTable::ColNumber, QString::number(100 + r));
     }
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const WriteResult result = writeBackup(QDir(dir.path()), day, event.classes());
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previousHandler);
+    WriteResult result;
+    {
+        const FileSizeLimit small(100);
+        ASSERT_TRUE(small.active());
+        result = writeBackup(QDir(dir.path()), day, event.classes());
+    }
 
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.isEmpty());
