@@ -279,8 +279,10 @@ public:
     // at its last taken time. Call before setJournal.
     void restoreSession(const SessionState& state);
     void setJournal(JournalWriter* journal);
-    // The status bar panel the journal reports in.
-    void showJournalStatus(const QString& text);
+    // The status bar panel the journal reports in; `details` go to its tip.
+    void showJournalStatus(const QString& text, const QString& details = {});
+    // The journal could not be written (shown once).
+    void journalFailed(const QString& reason);
     QString journalStatus() const;
     // Spreadsheet export (Ctrl+E, sbExcel, the save dialog's spreadsheet type).
     void sbExcelClick();

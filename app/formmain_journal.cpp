@@ -67,12 +67,18 @@ void TFormMain::journal(JournalRecord record)
     if (!m_journal)
         return;
     m_journal->append(std::move(record));
+    if (!m_journal->healthy())
+        journalFailed(m_journal->error());
+}
+
+void TFormMain::journalFailed(const QString& reason)
+{
     // A journal that cannot be written must not fail silently: the operator
     // then knows a crash would lose the race.
-    if (!m_journal->healthy() && !m_journalFailureShown) {
-        m_journalFailureShown = true;
-        showJournalStatus(QStringLiteral("Journal fehlgeschlagen: %1").arg(m_journal->error()));
-    }
+    if (m_journalFailureShown)
+        return;
+    m_journalFailureShown = true;
+    showJournalStatus(QStringLiteral("Journal fehlgeschlagen!"), reason);
 }
 
 void TFormMain::journalClock()
@@ -173,11 +179,11 @@ void TFormMain::restoreSession(const SessionState& state)
     (m_race.state() == ClockState::Entered ? static_cast<QWidget*>(bRESET) : bEintragen)->setFocus();
 }
 
-void TFormMain::showJournalStatus(const QString& text)
+void TFormMain::showJournalStatus(const QString& text, const QString& details)
 {
     if (auto* panel = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel2"))) {
         panel->setText(text);
-        panel->setToolTip(text);
+        panel->setToolTip(details.isEmpty() ? text : text + QLatin1Char('\n') + details);
     }
 }
 

@@ -45,6 +45,11 @@ SessionJournal::SessionJournal(TFormMain& window, SessionJournalOptions options)
     }
 
     const JournalReadResult read = readJournal(folder);
+    // Keeps the journal's files under the date and time of this start.
+    const auto keepAside = [&] {
+        const QDateTime now = options.now ? options.now() : QDateTime::currentDateTime();
+        m_kept = archiveJournal(folder, now.toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss")));
+    };
     quint64 lastSeq = 0;
     bool restored = false;
     m_start = Start::Fresh;
@@ -55,15 +60,30 @@ SessionJournal::SessionJournal(TFormMain& window, SessionJournalOptions options)
             restored = true;
             m_start = Start::Restored;
         } else {
-            const QDateTime now = options.now ? options.now() : QDateTime::currentDateTime();
-            m_kept = archiveJournal(folder, now.toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss")));
+            keepAside();
             m_start = Start::Declined;
         }
+    }
+    // The new journal starts with a snapshot that replaces the files: what a
+    // damaged snapshot or log still holds beyond what was read stays aside.
+    if (read.badSnapshot || read.badTail) {
+        if (m_kept.isEmpty())
+            keepAside();
+        QStringList details{window.journalStatus()};
+        for (const QString& path : std::as_const(m_kept))
+            details << QDir::toNativeSeparators(path);
+        details.removeAll(QString());
+        window.showJournalStatus(QStringLiteral("Journal beschädigt, aufbewahrt"), details.join(QLatin1Char('\n')));
     }
     SessionState initial = window.sessionState();
     // A restored day stays a day to restore until it ends orderly.
     initial.changed = restored;
-    m_writer = std::make_unique<JournalWriter>(folder, initial, lastSeq);
+    JournalWriter::Options writerOptions;
+    // A journal that cannot be written says so at once, not at the first time taken.
+    writerOptions.failed = [&window](const QString& reason) {
+        QMetaObject::invokeMethod(&window, [&window, reason] { window.journalFailed(reason); }, Qt::QueuedConnection);
+    };
+    m_writer = std::make_unique<JournalWriter>(folder, initial, lastSeq, writerOptions);
     window.setJournal(m_writer.get());
 }
 

@@ -93,6 +93,15 @@ std::optional<QString> parseQuoted(QStringView text)
     return out;
 }
 
+// A name that parse() reads back as itself: one line, no '=', no blanks at
+// either end, not read as a comment.
+bool representableName(const QString& name)
+{
+    return !name.isEmpty() && name == name.trimmed() && !name.contains(QLatin1Char('='))
+        && !name.contains(QLatin1Char('\n')) && !name.contains(QLatin1Char('\r'))
+        && !name.startsWith(QLatin1Char('#')) && !name.startsWith(QLatin1Char(';'));
+}
+
 QString quote(const QString& text)
 {
     QString out = QStringLiteral("\"");
@@ -289,12 +298,20 @@ QStringList SettingsStore::names() const
 
 QByteArray SettingsStore::serialize() const
 {
-    QString out = QStringLiteral("# Kronwerk settings: ") + m_baseName + QLatin1Char('\n');
+    // Names and values are joined, never put through placeholders: a name
+    // holding "%1" would otherwise take the value's place.
+    QString heading = m_baseName;
+    heading.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    QString out = QStringLiteral("# Kronwerk settings: ") + heading + QLatin1Char('\n');
     for (const Value& v : m_values) {
         // A value whose type could not be read is not written back: there is
-        // nothing meaningful to keep.
+        // nothing meaningful to keep. Nor is a name the file cannot hold: it
+        // would come back as another name, or as the name of another value.
+        if (!representableName(v.name))
+            continue;
         if (v.kind == Kind::Dword)
-            out += QStringLiteral("%1=dword:0x%2\n").arg(v.name).arg(v.dword, 8, 16, QLatin1Char('0'));
+            out += v.name + QLatin1String("=dword:0x")
+                   + QString::number(v.dword, 16).rightJustified(8, QLatin1Char('0')) + QLatin1Char('\n');
         else if (v.kind == Kind::String)
             out += v.name + QLatin1String("=sz:") + quote(v.text) + QLatin1Char('\n');
     }

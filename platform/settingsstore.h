@@ -29,7 +29,9 @@ namespace platform {
 // with '#' or ';' are comments. A line with a name but an unreadable value
 // keeps the name with a value of unknown type (it reads as "wrong type");
 // a line without "=" is ignored. A file in which no line can be read at all,
-// or one larger than kMaxFileSize, counts as no key.
+// or one larger than kMaxFileSize, counts as no key. A name that a line
+// cannot hold ("=" or a line break in it, blanks at its ends, a leading '#'
+// or ';') is not saved.
 //
 // Reading never creates anything; save() creates the folder and replaces the
 // file atomically (temporary file in the same folder, flushed, then renamed),

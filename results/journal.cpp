@@ -75,6 +75,38 @@ struct Reader {
     bool ok() const { return in.status() == QDataStream::Ok; }
 };
 
+// A list as QDataStream writes it: its count, then each element. The count
+// may ask for no more elements than the bytes left could hold (four at
+// least each) before anything is reserved: a frame whose checksum matches
+// can still carry any count at all.
+template <typename List, typename ReadOne>
+void readList(QDataStream& in, List& list, ReadOne readOne)
+{
+    list.clear();
+    quint32 count = 0;
+    in >> count;
+    if (in.status() != QDataStream::Ok)
+        return;
+    if (qint64(count) > in.device()->bytesAvailable() / 4) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
+    list.reserve(count);
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        typename List::value_type element;
+        readOne(in, element);
+        list.append(std::move(element));
+    }
+}
+void readStrings(QDataStream& in, QStringList& list)
+{
+    readList(in, list, [](QDataStream& s, QString& text) { s >> text; });
+}
+void readRows(QDataStream& in, QVector<QStringList>& rows)
+{
+    readList(in, rows, readStrings);
+}
+
 void writeRow(QDataStream& out, const JournalTimeRow& r)
 {
     out << r.row.text << r.row.counted << r.row.zeitRow;
@@ -98,7 +130,8 @@ void writeTable(QDataStream& out, const JournalTable& t)
 }
 void readTable(QDataStream& in, JournalTable& t)
 {
-    in >> t.table.rows >> t.canSort >> t.sortCol;
+    readRows(in, t.table.rows);
+    in >> t.canSort >> t.sortCol;
 }
 template <typename T, std::size_t N>
 void writeArray(QDataStream& out, const std::array<T, N>& a)
@@ -281,7 +314,7 @@ bool applyRecord(SessionState& state, const JournalRecord& record)
         QStringList names;
         std::array<QString, kClassPages> captions;
         std::array<qint32, kClassPages> lengths{};
-        in >> names;
+        readStrings(in, names);
         readArray(in, captions);
         readArray(in, lengths);
         if (!r.ok() || names.size() > kClassPages)
@@ -347,7 +380,7 @@ std::optional<std::pair<SessionState, quint64>> decodeSnapshot(const QByteArray&
     in >> version;
     if (version != kSnapshotVersion)
         return std::nullopt;
-    in >> s.classNames;
+    readStrings(in, s.classNames);
     readArray(in, s.captions);
     readArray(in, s.trackLengths);
     in >> s.activePage >> s.placeOrder;

@@ -74,9 +74,25 @@ void JournalWriter::close()
         m_snapshotWanted = true;
     }
     waitUntilDurable(seq);
-    // The snapshot after the closing record: wait for the worker to go idle.
+    // The snapshot after the closing record.
+    waitUntilIdle();
+}
+
+void JournalWriter::waitUntilIdle()
+{
     std::unique_lock<std::mutex> lock(m_mutex);
     m_done.wait(lock, [this] { return (m_queue.empty() && !m_snapshotWanted && !m_busy) || !m_healthy; });
+}
+
+void JournalWriter::failLocked(const QString& reason)
+{
+    if (!m_healthy)
+        return;
+    if (m_error.isEmpty())
+        m_error = reason;
+    m_healthy = false;
+    if (m_options.failed)
+        m_options.failed(m_error);
 }
 
 void JournalWriter::waitUntilDurable(quint64 seq)
@@ -128,11 +144,8 @@ void JournalWriter::run()
     const bool started = log.open(m_logPath) && writeSnapshot();
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        if (!started) {
-            if (m_error.isEmpty())
-                m_error = log.error();
-            m_healthy = false;
-        }
+        if (!started)
+            failLocked(log.error());
         m_busy = false;
         m_done.notify_all();
     }
@@ -172,11 +185,8 @@ void JournalWriter::run()
         }
 
         lock.lock();
-        if (!ok && m_healthy) {
-            if (m_error.isEmpty())
-                m_error = log.error();
-            m_healthy = false;
-        }
+        if (!ok)
+            failLocked(log.error());
         if (ok && !batch.empty())
             m_durable.store(batch.back().seq, std::memory_order_release);
         batch.clear();

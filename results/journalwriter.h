@@ -6,6 +6,7 @@
 #include <QString>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -21,6 +22,10 @@ public:
     struct Options {
         int snapshotEveryRecords = 400;
         qint64 snapshotEveryBytes = 512 * 1024;
+        // Called once, on the writer's thread with its lock held (so it must
+        // not call the writer), when a write or sync first fails, the first
+        // snapshot at start included, with the reason.
+        std::function<void(const QString&)> failed;
     };
 
     // Starts a journal in `folder` from `initial` (the state the window shows
@@ -44,6 +49,9 @@ public:
     void endGroup();
     // The orderly end: a closing record and a last snapshot, on disk when this returns.
     void close();
+    // Blocks until everything queued so far, and the first snapshot, is
+    // written or has failed.
+    void waitUntilIdle();
     // Blocks until the record `seq` (default: every record so far) is durable.
     void waitUntilDurable(quint64 seq = 0);
     quint64 durableSeq() const { return m_durable.load(std::memory_order_acquire); }
@@ -59,6 +67,8 @@ public:
 private:
     void run();
     bool writeSnapshot();
+    // Marks the writer failed (once) with `reason`; called with m_mutex held.
+    void failLocked(const QString& reason);
 
     QString m_folder;
     QString m_logPath;

@@ -3,13 +3,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringView>
 
-#include <cstring>
+#include <string>
 
 namespace {
 
 // Characters, not UTF-16 units: a character outside the basic plane counts once.
-qsizetype characterCount(const QString& text)
+qsizetype characterCount(QStringView text)
 {
     qsizetype count = text.size();
     for (const QChar ch : text) {
@@ -19,110 +20,73 @@ qsizetype characterCount(const QString& text)
     return count;
 }
 
+// Lines are built in UTF-16 with every field padded by characters and then
+// encoded whole: a cell's bytes never enter the padding. A standard string
+// because its appends are cheap inline code: the backup of every class is
+// rebuilt after every ranking.
+using Text = std::u16string;
+
+void append(Text& out, QStringView text)
+{
+    out.append(text.utf16(), size_t(text.size()));
+}
+
+// Appends the cells of columns 0 to 8, each right-justified in its field.
+void appendLine(Text& out, const QStringList& cells)
+{
+    for (int col = 0; col < 9; ++col) {
+        const QStringView text = col < cells.size() ? QStringView(cells[col]) : QStringView();
+        const qsizetype pad = kResultFieldWidths[col] - characterCount(text);
+        if (pad > 0)
+            out.append(size_t(pad), u' ');
+        append(out, text);
+    }
+}
+
 }  // namespace
 
 QString resultLine(const QStringList& cells)
 {
-    QString line;
-    line.reserve(80);
-    for (int col = 0; col < 9; ++col) {
-        const QString text = col < cells.size() ? cells[col] : QString();
-        const qsizetype pad = kResultFieldWidths[col] - characterCount(text);
-        if (pad > 0)
-            line.append(QString(pad, QLatin1Char(' ')));
-        line.append(text);
-    }
-    return line;
+    Text line;
+    appendLine(line, cells);
+    return QString::fromStdU16String(line);
 }
-
-namespace {
-
-// Room one cell can take as UTF-8: its field, or three bytes per UTF-16 unit.
-qsizetype fieldBound(const QString& text, int width)
-{
-    return qMax<qsizetype>(width, text.size() * 3);
-}
-
-// Writes one cell right-justified as UTF-8 at `p` and returns the end. Cells
-// are nearly always ASCII and are then copied byte by byte: the backup of
-// every class is rebuilt after every ranking and must stay cheap.
-char* writeField(char* p, const QString& text, int width)
-{
-    const QChar* chars = text.constData();
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n && chars[i].unicode() < 0x80)
-        ++i;
-    const bool ascii = i == n;
-    for (qsizetype pad = width - (ascii ? n : characterCount(text)); pad > 0; --pad)
-        *p++ = ' ';
-    if (ascii) {
-        for (i = 0; i < n; ++i)
-            *p++ = char(chars[i].unicode());
-    } else {
-        const QByteArray utf8 = text.toUtf8();
-        std::memcpy(p, utf8.constData(), size_t(utf8.size()));
-        p += utf8.size();
-    }
-    return p;
-}
-
-char* writeBytes(char* p, const QByteArray& bytes)
-{
-    std::memcpy(p, bytes.constData(), size_t(bytes.size()));
-    return p + bytes.size();
-}
-
-}  // namespace
 
 QByteArray resultsText(const QVector<ClassResults>& classes)
 {
-    static const QByteArray kHeadingStart("KLASSE: ");
-    static const QByteArray kLineEnd("\r\n");
-    static const QString kEmpty;
     QByteArray out;
-    qsizetype used = 0;
     // One allocation for the usual all-ASCII text: growing a megabyte buffer
     // step by step costs more than writing it.
     qsizetype estimate = 0;
     for (const ClassResults& entry : classes) {
         if (entry.table)
-            estimate += (entry.table->rowCount() + 4) * 82 + entry.caption.size() * 3 + 16;
+            estimate += (entry.table->rowCount() + 4) * 82 + entry.caption.size();
     }
-    out.resize(estimate);
-    // Grows the buffer so that `more` bytes fit after the used part.
-    const auto room = [&out, &used](qsizetype more) {
-        if (out.size() < used + more)
-            out.resize(qMax(used + more, out.size() * 2));
-        return out.data() + used;
+    out.reserve(estimate);
+    // Whole lines go to the output some kilobytes at a time: a second buffer
+    // the size of the text costs a page fault per page on every backup.
+    constexpr size_t kChunk = 8192;
+    Text chunk;
+    chunk.reserve(kChunk + 128);
+    const auto encode = [&out, &chunk] {
+        out += QStringView(chunk).toUtf8();
+        chunk.clear();
     };
     for (const ClassResults& entry : classes) {
         if (!entry.table || !entry.table->hasResults())
             continue;
-        const QByteArray caption = entry.caption.toUtf8();
-        char* p = room(kHeadingStart.size() + caption.size() + 2 * kLineEnd.size()
-                       + (entry.table->rowCount() + 1) * 82);
-        p = writeBytes(p, kHeadingStart);
-        p = writeBytes(p, caption);
-        p = writeBytes(p, kLineEnd);
-        p = writeBytes(p, kLineEnd);
-        used = p - out.constData();
-        // Each row is measured and written while its cells are in the cache.
+        chunk += u"KLASSE: ";
+        append(chunk, entry.caption);
+        chunk += u"\r\n\r\n";
         for (const QStringList& row : entry.table->rows) {
-            qsizetype bound = kLineEnd.size();
-            for (int col = 0; col < 9; ++col)
-                bound += fieldBound(col < row.size() ? row[col] : kEmpty, kResultFieldWidths[col]);
-            p = room(bound);
-            for (int col = 0; col < 9; ++col)
-                p = writeField(p, col < row.size() ? row[col] : kEmpty, kResultFieldWidths[col]);
-            p = writeBytes(p, kLineEnd);
-            used = p - out.constData();
+            appendLine(chunk, row);
+            chunk += u"\r\n";
+            if (chunk.size() >= kChunk)
+                encode();
         }
-        p = room(kLineEnd.size());
-        p = writeBytes(p, kLineEnd);
-        used = p - out.constData();
+        chunk += u"\r\n";
     }
-    out.truncate(used);
+    encode();
     return out;
 }
 

@@ -100,37 +100,30 @@ int timeSortKey(const QString& text)
 
 namespace {
 
-// "MM:SS", "MM:SS,t" or "MM:SS,hh" exactly, as the program writes them.
-bool isWrittenTime(const QString& text)
+// The milliseconds of a text that fits its layout wholly once right-aligned
+// into it, as TimeTextToMs aligns it: "01:02,50", and also "1:02,5" typed
+// into a cell. Anything else, blank texts included, reads as no time.
+std::optional<qint64> wholeTime(const QString& text)
 {
     const qsizetype n = text.size();
-    if (n != 5 && n != 7 && n != 8)
-        return false;
+    const qsizetype length = n >= 3 && text.at(n - 3) == QLatin1Char(',')   ? 8
+                             : n >= 2 && text.at(n - 2) == QLatin1Char(',') ? 7
+                                                                            : 5;
+    if (n == 0 || n > length)
+        return std::nullopt;
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        const bool ok = i == 2 ? c == QLatin1Char(':') : i == 5 ? c == QLatin1Char(',') : c.isDigit();
+        const qsizetype place = length - n + i;
+        const char16_t c = text.at(i).unicode();
+        const bool ok = place == 2 ? c == u':' : place == 5 ? c == u',' : c >= u'0' && c <= u'9';
         if (!ok)
-            return false;
+            return std::nullopt;
     }
-    return true;
+    return TimeTextToMs(text);
 }
 
-}  // namespace
-
-int CompareTimes(const QString& s1, const QString& s2)
+// The difference of the first differing characters; a prefix sorts first.
+int characterDifference(const QString& s1, const QString& s2)
 {
-    const int k1 = timeSortKey(s1);
-    const int k2 = timeSortKey(s2);
-    // Texts of two decimals settings in one table (the setting changed during
-    // the day) would sort by their length; they sort by their times instead.
-    if (k1 != k2 && isWrittenTime(s1) && isWrittenTime(s2)) {
-        const qint64 t1 = TimeTextToMs(s1);
-        const qint64 t2 = TimeTextToMs(s2);
-        if (t1 != t2)
-            return t1 < t2 ? -1 : 1;
-    }
-    if (k1 != k2)
-        return k1 < k2 ? -1 : 1;
     const qsizetype n = qMin(s1.size(), s2.size());
     for (qsizetype i = 0; i < n; ++i) {
         const int d = int(s1[i].unicode()) - int(s2[i].unicode());
@@ -138,6 +131,34 @@ int CompareTimes(const QString& s1, const QString& s2)
             return d;
     }
     return s1.size() == s2.size() ? 0 : (s1.size() < s2.size() ? -1 : 1);
+}
+
+}  // namespace
+
+int CompareTimes(const QString& s1, const QString& s2)
+{
+    // Every text has one place: texts that read as times by their time, then
+    // the rest by their key. Comparing by key first would put "1:02,5" (key 6)
+    // between "00:05" and "00:01,0" and break the order a sort relies on.
+    const std::optional<qint64> t1 = wholeTime(s1);
+    const std::optional<qint64> t2 = wholeTime(s2);
+    if (t1 && t2 && *t1 != *t2) {
+        // Two times of one layout differ first where their times do: that
+        // difference is the answer, as it always was.
+        const bool earlier = *t1 < *t2;
+        const int d = s1.size() == s2.size() ? characterDifference(s1, s2) : 0;
+        if (d != 0 && (d < 0) == earlier)
+            return d;
+        return earlier ? -1 : 1;
+    }
+    if (t1.has_value() != t2.has_value())
+        return t1 ? -1 : 1;
+    // Equal times (layouts of two decimals settings): the shorter first.
+    const int k1 = timeSortKey(s1);
+    const int k2 = timeSortKey(s2);
+    if (k1 != k2)
+        return k1 < k2 ? -1 : 1;
+    return characterDifference(s1, s2);
 }
 
 bool IsNoTime(const QString& text)

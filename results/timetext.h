@@ -33,8 +33,11 @@ qint64 TimeTextToMs(const QString& text);
 // otherwise the length.
 int timeSortKey(const QString& text);
 
-// Orders time texts: by key, then character by character (a prefix first).
-// Negative, zero (identical texts only) or positive.
+// Orders time texts: texts that read wholly as times ("MM:SS,hh", "MM:SS,t",
+// "MM:SS", or a shorter text that fits the end of one) by their time, equal
+// times the shorter first; behind them every other text by key, then
+// character by character (a prefix first). Negative, zero (identical texts
+// only) or positive; any set of texts has one order.
 int CompareTimes(const QString& s1, const QString& s2);
 
 // Blank after trimming, "-", or "Ausfall" in any letter case.

@@ -6,8 +6,9 @@
 #include "app/timelist.h"
 #include "results/journal.h"
 #include "results/journalwriter.h"
-#include "timing/lightbarrier.h"
+#include "support/filesizelimit.h"
 #include "support/resultswindow.h"
+#include "timing/lightbarrier.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -90,6 +91,13 @@ protected:
         ASSERT_NE(panel, nullptr);
         EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width())
             << panel->text().toStdString();
+    }
+
+    QString journalFile(const char* name) const { return QDir(backupDir()).filePath(QLatin1String(name)); }
+    static QByteArray contents(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     std::unique_ptr<SessionJournal> journal;
@@ -181,6 +189,50 @@ TEST_F(JournalWindowTest, ASecondProgramInTheFolderIsToldAndKeepsNoJournal)
     ASSERT_EQ(messages.size(), 1);
     EXPECT_THAT(messages[0].toStdString(), HasSubstr("kein Journal"));
     EXPECT_THAT(window->journalStatus().toStdString(), HasSubstr("Kein Journal"));
+    expectStatusFits();
+}
+
+TEST_F(JournalWindowTest, ADamagedJournalIsKeptAsideAndTheStatusBarSaysSo)
+{
+    // The disk damages the snapshot, or the last record of the log.
+    for (const char* name : {kJournalSnapshotName, kJournalLogName}) {
+        ASSERT_TRUE(QDir(backupDir()).removeRecursively() && QDir().mkpath(backupDir()));
+        start();
+        driveADay();
+        kill();
+        QByteArray damaged = contents(journalFile(name));
+        ASSERT_FALSE(damaged.isEmpty()) << name;
+        damaged.back() = char(damaged.back() ^ 0x5A);
+        QFile file(journalFile(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(damaged);
+        file.close();
+
+        start();
+        EXPECT_THAT(window->journalStatus().toStdString(), HasSubstr("beschädigt")) << name;
+        expectStatusFits();
+        QList<QByteArray> kept;
+        for (const QString& path : journal->keptFiles())
+            kept << contents(path);
+        EXPECT_TRUE(kept.contains(damaged)) << name << " was not kept as it was";
+        kill();
+    }
+}
+
+TEST_F(JournalWindowTest, AJournalThatCannotBeWrittenIsToldAtStart)
+{
+    {
+        const FileSizeLimit full(100);
+        ASSERT_TRUE(full.active());
+        start();
+        journal->writer()->waitUntilIdle();
+    }
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(journal->writer()->healthy());
+    EXPECT_THAT(window->journalStatus().toStdString(), HasSubstr("Journal fehlgeschlagen"));
+    EXPECT_THAT(child<QLabel>("StatusPanel2")->toolTip().toStdString(),
+                HasSubstr(journal->writer()->error().toStdString()));
     expectStatusFits();
 }
 

@@ -1,5 +1,6 @@
 #include "platform/settingsstore.h"
 
+#include "support/filesizelimit.h"
 #include "support/testnames.h"
 
 #include <QDir>
@@ -8,8 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <iterator>
 
 using platform::SettingsStore;
 
@@ -71,6 +71,35 @@ TEST_F(SettingsStoreTest, ValuesKeepTheirTypeThroughTheFile)
     const QByteArray text = readAll(keyFile(QStringLiteral("Pylonix")));
     EXPECT_TRUE(text.contains("Port=dword:0x00000003\n"));
     EXPECT_EQ(text.count('\n'), 5);
+}
+
+TEST_F(SettingsStoreTest, NamesAndTextsWithPlaceholdersBackslashesAndLineBreaksComeBackAsSaved)
+{
+    const QString names[] = {"Rate%1", "%1%2", "Back\\slash\\", "Pfad %2"};
+    const QString texts[] = {"%1", "a%2b%1", "C:\\Pylonix\\%1\\", "x=y", "eins\nzwei\r\n", "\"%1\"=%2"};
+    SettingsStore out(QStringLiteral("Pylonix%1"), root.path());
+    for (quint32 i = 0; i < std::size(names); ++i)
+        out.writeDword(names[i], i + 5);
+    for (int i = 0; i < int(std::size(texts)); ++i)
+        out.writeString(QStringLiteral("Lang%1").arg(i) + QStringLiteral("%1"), texts[i]);
+    // A name a line cannot hold stays out rather than coming back as another.
+    out.writeDword(QStringLiteral("Unused\nPort"), 7);
+    out.writeDword(QStringLiteral("Alg=dword:9"), 9);
+    ASSERT_EQ(out.save(), QString());
+
+    SettingsStore in(QStringLiteral("Pylonix%1"), root.path());
+    ASSERT_EQ(in.load(), SettingsStore::LoadState::Loaded);
+    QStringList expected;
+    for (quint32 i = 0; i < std::size(names); ++i) {
+        EXPECT_EQ(in.readDword(names[i]), i + 5) << names[i].toStdString();
+        expected << names[i];
+    }
+    for (int i = 0; i < int(std::size(texts)); ++i) {
+        const QString name = QStringLiteral("Lang%1").arg(i) + QStringLiteral("%1");
+        EXPECT_EQ(in.readString(name), texts[i]) << name.toStdString();
+        expected << name;
+    }
+    EXPECT_EQ(in.names(), expected);
 }
 
 TEST_F(SettingsStoreTest, WrongTypeIsToldApartFromMissing)
@@ -280,15 +309,12 @@ TEST_F(SettingsStoreTest, AFailingWriteLeavesTheOldFile)
     const QByteArray before = readAll(keyFile(QStringLiteral("P")));
 
     store.writeString(QStringLiteral("Lang"), QString(200'000, QLatin1Char('a')));
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 65536;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = store.save();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    QString error;
+    {
+        const FileSizeLimit small(65536);
+        ASSERT_TRUE(small.active());
+        error = store.save();
+    }
 
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(readAll(keyFile(QStringLiteral("P"))), before);

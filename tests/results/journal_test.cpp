@@ -1,6 +1,7 @@
 #include "results/journal.h"
 #include "results/journalwriter.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -155,6 +156,58 @@ TEST(Journal, ATornOrDamagedTailCostsOnlyItself)
     EXPECT_FALSE(applyRecord(s, garbage));
     JournalRecord beyond = JournalRecord::row(5, timeRow("00:01,00", 1));
     EXPECT_FALSE(applyRecord(s, beyond));
+}
+
+// A body as the records write theirs.
+template <typename Write>
+QByteArray body(Write write)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    write(out);
+    return bytes;
+}
+
+// The most address space this process has held so far, in kB.
+qint64 peakAddressSpaceKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmPeak:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+TEST(Journal, AFrameWithAHugeCountIsRefusedWithoutTakingTheMemory)
+{
+    // The checksums match; only the counts inside are damage: 67 million
+    // rows, texts or class names would ask for gigabytes before reading one.
+    constexpr quint32 kHuge = 0x04000000u;
+    using Type = JournalRecord::Type;
+    const JournalRecord records[] = {
+        {1, Type::Table, body([](QDataStream& out) { out << qint32(0) << true << kHuge; })},
+        {1, Type::Table, body([](QDataStream& out) { out << qint32(0) << true << quint32(1) << kHuge; })},
+        {1, Type::Classes, body([](QDataStream& out) { out << kHuge; })},
+    };
+    const qint64 peakBefore = peakAddressSpaceKb();
+    ASSERT_GT(peakBefore, 0);
+    for (const JournalRecord& record : records) {
+        const DecodedFrames frames = decodeRecords(encodeRecord(record));
+        ASSERT_EQ(frames.records.size(), 1);
+        SessionState s;
+        EXPECT_FALSE(applyRecord(s, frames.records[0]));
+        EXPECT_EQ(s, SessionState());
+    }
+    // A snapshot whose class-name count (after its version) went wrong.
+    JournalRecord snapshot = decodeRecords(encodeSnapshot(SessionState(), 1)).records.value(0);
+    ASSERT_GE(snapshot.body.size(), 8);
+    snapshot.body.replace(4, 4, body([](QDataStream& out) { out << kHuge; }));
+    EXPECT_FALSE(decodeSnapshot(encodeRecord(snapshot)));
+    EXPECT_LT(peakAddressSpaceKb() - peakBefore, 256 * 1024) << "a count was reserved before it was checked";
 }
 
 TEST(Journal, SnapshotAndTailRestoreWhatTheWriterWasTold)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -192,6 +194,30 @@ TEST(RankTable, TextsOfAnEarlierAccuracyKeepTheirTimes)
         EXPECT_EQ(table.cell(2, ResultTable::ColBest), QStringLiteral("01:00,50"));
         EXPECT_EQ(table.cell(3, ResultTable::ColPlace), QStringLiteral("3."));
     }
+}
+
+TEST(RankTable, EveryRowOrderGivesTheSamePlaces)
+{
+    // A best lap edited to "1:02,5" among times the program wrote, a row of
+    // damage and a dropped-out car: places must not depend on the entry order.
+    const std::vector<std::vector<std::string>> cars = {
+        {"", "A", "", "", "", "", "00:01,0"}, {"", "B", "", "", "", "", "00:05"},
+        {"", "C", "", "", "", "", "1:02,5"},  {"", "D", "", "", "", "", "-"},
+        {"", "E", "", "", "", "", "01:00,00"}};
+    const std::map<std::string, std::string> places = {{"A", "1."}, {"B", "2."}, {"C", "4."}, {"D", ""}, {"E", "3."}};
+    std::vector<int> order = {0, 1, 2, 3, 4};
+    do {
+        Rows rows;
+        for (int i : order)
+            rows.push_back(cars[size_t(i)]);
+        ResultTable table = makeTable(rows);
+        RankTable(table, options(true));
+        for (int r = 1; r < table.rowCount(); ++r)
+            EXPECT_EQ(table.cell(r, ResultTable::ColPlace).toStdString(),
+                      places.at(table.cell(r, ResultTable::ColNumber).toStdString()))
+                << "row order " << ::testing::PrintToString(order);
+        EXPECT_EQ(numbers(table), (std::vector<std::string>{"A", "B", "E", "C", "D"}));
+    } while (std::next_permutation(order.begin(), order.end()));
 }
 
 TEST(RankTable, EmptyTableStaysWithoutResults)

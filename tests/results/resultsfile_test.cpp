@@ -3,13 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include "support/filesizelimit.h"
 #include "support/resulttables.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <algorithm>
+#include <iterator>
+#include <random>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -95,6 +97,69 @@ TEST(ResultsText, ShortRowsArePaddedWithBlanks)
     table.rows[1] = QStringList{QStringLiteral("1."), QStringLiteral("5")};
     const QByteArray text = resultsText({{QStringLiteral("K"), &table}});
     EXPECT_TRUE(text.contains(QByteArray("   1.     5") + QByteArray(67, ' ') + "\r\n"));
+}
+
+// A cell for the random tables below: its text, its UTF-8 bytes and its
+// number of characters, built from one-character pieces of one to four bytes.
+struct Cell {
+    std::string utf8;
+    int characters = 0;
+};
+
+Cell randomCell(std::mt19937& random)
+{
+    static const char* const kPieces[] = {"a", "Z", "7", ",", ":", "-", "\xC3\xA4", "\xC3\x9C", "\xC3\x9F",
+                                          "\xE2\x82\xAC", "\xE2\x86\x92", "\xF0\x9F\x98\x80"};
+    const bool ascii = random() % 2 == 0;  // most cells in a real file are
+    Cell cell;
+    cell.characters = int(random() % 13);  // up to 12: some overflow their field
+    for (int i = 0; i < cell.characters; ++i)
+        cell.utf8 += kPieces[random() % (ascii ? 6 : std::size(kPieces))];
+    return cell;
+}
+
+// The line as plain bytes: blanks for the characters the field lacks, then the cell.
+std::string referenceLine(const std::vector<Cell>& cells)
+{
+    std::string line;
+    for (int col = 0; col < 9; ++col) {
+        line.append(size_t(std::max(0, kResultFieldWidths[col] - cells[size_t(col)].characters)), ' ');
+        line += cells[size_t(col)].utf8;
+    }
+    return line + "\r\n";
+}
+
+TEST(ResultsText, CellsWithAccentsAndSymbolsKeepEveryColumnInPlace)
+{
+    // First one class of 1 to 200 rows with "€€€" in every cell (such tables
+    // once ended the program), then random classes and cells.
+    const Cell euros{"\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC", 3};
+    std::mt19937 random(20261207);
+    for (int event = 0; event < 230; ++event) {
+        const bool fixed = event < 200;
+        std::vector<ResultTable> tables(fixed ? 1 : 1 + random() % 3, ResultTable());
+        QVector<ClassResults> classes;
+        std::string expected;
+        for (ResultTable& table : tables) {
+            table.rows.append(ResultTable::headings());
+            const std::string caption = fixed ? std::string("K") : randomCell(random).utf8;
+            expected += "KLASSE: " + caption + "\r\n\r\n" + kHeading;
+            const int rows = fixed ? event + 1 : 2 + int(random() % 300);
+            for (int r = 0; r < rows; ++r) {
+                std::vector<Cell> cells;
+                QStringList row;
+                for (int col = 0; col < ResultTable::ColumnCount; ++col) {
+                    cells.push_back(fixed ? euros : randomCell(random));
+                    row.append(QString::fromStdString(cells.back().utf8));
+                }
+                table.rows.append(row);
+                expected += referenceLine(cells);
+            }
+            expected += "\r\n";
+            classes.append({QString::fromStdString(caption), &table});
+        }
+        ASSERT_EQ(resultsText(classes).toStdString(), expected) << "event " << event;
+    }
 }
 
 TEST(DateStamps, FixedTime)
@@ -198,15 +263,12 @@ TEST_F(BackupTest, FailedWriteKeepsTheOldFile)
         const int row = event.groupA.appendRow();
         event.groupA.setCell(row, ResultTable::ColNumber, QString::number(100 + r));
     }
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const WriteResult result = writeBackup(QDir(dir.path()), day, event.classes());
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previousHandler);
+    WriteResult result;
+    {
+        const FileSizeLimit small(100);
+        ASSERT_TRUE(small.active());
+        result = writeBackup(QDir(dir.path()), day, event.classes());
+    }
 
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.isEmpty());

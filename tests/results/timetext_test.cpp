@@ -138,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(Table, CompareTimesTest,
         CompareCase{"00:59,50", "01:00,00", -1},
         CompareCase{"01:00,00", "01:00,00", 0},
         CompareCase{"00:59,51", "00:59,50", 1},
-        CompareCase{"9:59,99", "10:00,00", -1},   // shorter sorts first
+        CompareCase{"9:59,99", "10:00,00", -1},   // a shortened time by its time
         CompareCase{"01:01", "01:00,50", 1},      // layouts of two settings: by time
         CompareCase{"00:59,5", "01:00,50", -1},
         CompareCase{"01:00,5", "01:00,50", -1},   // equal times: the shorter first
@@ -156,6 +156,51 @@ TEST(CompareTimes, ReturnsTheCharacterDifference)
     EXPECT_EQ(CompareTimes(QStringLiteral("00:59,57"), QStringLiteral("00:59,50")), 7);
     EXPECT_EQ(CompareTimes(QStringLiteral("01:00,00"), QStringLiteral("-")), -1);
     EXPECT_EQ(CompareTimes(QStringLiteral(""), QStringLiteral("Ausfall")), 1);
+}
+
+// Texts a cell can hold: what the program writes, what an operator may type
+// over it, and damage. ms is the time a text reads as, -1 for no time.
+struct OrderedText {
+    const char* text;
+    qint64 ms;
+};
+const OrderedText kCellTexts[] = {
+    {"00:01,0", 1000}, {"00:05", 5000}, {"1:02,5", 62500}, {"00:01,00", 1000}, {"00:01", 1000},
+    {"01:00,50", 60500}, {"59:59,99", 3599990}, {"00:00,00", 0}, {"5", 5000}, {",5", 500},
+    {"00:75", 75000}, {"9:59,99", 599990}, {"-", -1}, {"--", -1}, {"Ausfall", -1}, {"ausfall", -1},
+    {"AUSFALL", -1}, {"", -1}, {" ", -1}, {"   ", -1}, {"abc", -1}, {"x1:02,5", -1}, {"1:2", -1},
+    {"-1:05", -1}, {"100:00,00", -1}, {" 01:00,00", -1}, {"abcdefghijklmnopqrs", -1}, {"M\xC3\xBCll", -1}};
+
+bool before(const OrderedText& a, const OrderedText& b)
+{
+    return CompareTimes(QString::fromUtf8(a.text), QString::fromUtf8(b.text)) < 0;
+}
+
+// A sort needs a strict weak order: a cycle such as 00:01,0 < 00:05 <
+// 1:02,5 < 00:01,0 gave every row order of a table its own winner.
+TEST(CompareTimes, AnyCellTextsHaveOneOrderTimesFirstByTheirTime)
+{
+    for (const OrderedText& a : kCellTexts) {
+        EXPECT_FALSE(before(a, a)) << a.text;
+        for (const OrderedText& b : kCellTexts) {
+            if (a.ms >= 0 && b.ms >= 0 && a.ms != b.ms) {
+                EXPECT_EQ(before(a, b), a.ms < b.ms) << a.text << " / " << b.text;
+            }
+            if ((a.ms >= 0) != (b.ms >= 0)) {
+                EXPECT_EQ(before(a, b), a.ms >= 0) << a.text << " / " << b.text;
+            }
+            for (const OrderedText& c : kCellTexts) {
+                if (before(a, b) && before(b, c)) {
+                    EXPECT_TRUE(before(a, c)) << a.text << " < " << b.text << " < " << c.text;
+                }
+                const bool abTied = !before(a, b) && !before(b, a);
+                const bool bcTied = !before(b, c) && !before(c, b);
+                if (abTied && bcTied) {
+                    EXPECT_TRUE(!before(a, c) && !before(c, a)) << a.text << " ~ " << b.text << " ~ " << c.text;
+                }
+            }
+        }
+    }
 }
 
 struct NoTimeCase {
