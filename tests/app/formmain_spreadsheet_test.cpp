@@ -185,7 +185,7 @@ TEST_F(SpreadsheetWindowTest, TheSaveDialogShowsTheStoredTypeAndRemembersTheType
         // The operator picks the text type from the list.
         userClick(types);
         QAbstractItemView* list = types->view();
-        QTRY_VERIFY(list->isVisible());
+        ASSERT_TRUE(QTest::qWaitFor([list] { return list->isVisible(); }));
         userClick(list->viewport(), Qt::LeftButton, list->visualRect(types->model()->index(0, 0)).center());
     });
     key(Qt::Key_S, Qt::ControlModifier);
