@@ -142,5 +142,5 @@ wait "$pid" || status=$?
 pid=""
 ((status == 0)) || fail "the program ended with $status"
 settings="${XDG_CONFIG_HOME:-$HOME/.config}/Kronwerk/Pylonix"
-[[ -s $settings ]] || fail "no settings $settings after the orderly end"
+[[ -f $settings && -s $settings ]] || fail "no settings file $settings after the orderly end"
 echo "startcheck: window closed, program ended with 0, settings in $settings"
