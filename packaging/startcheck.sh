@@ -105,7 +105,7 @@ echo "startcheck: window painted"
 
 say "q"
 module="$program_dir/pylonix_sound.so"
-for ((i = 0; i < 50; i++)); do
+for ((i = 0; i < 200; i++)); do
     grep -qF "$module" "/proc/$pid/maps" 2>/dev/null && break
     sleep 0.1
 done
@@ -116,7 +116,7 @@ for command in "e 1 7" "a mStart" "a mLAP" "a mLAP" "a mStop" "m 1 1" "m 2 1" "a
     say "$command"
 done
 backup="$work/Sicherung_$(date +%Y-%m-%d).txt"
-for ((i = 0; i < 100; i++)); do
+for ((i = 0; i < 200; i++)); do
     [[ -s $backup ]] && break
     sleep 0.1
 done
@@ -133,11 +133,11 @@ fi
 echo "w" >&"$to_program"
 exec {to_program}>&-
 status=0
-for ((i = 0; i < 100; i++)); do
+for ((i = 0; i < 200; i++)); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
 done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end within 10 s of closing its window"
+kill -0 "$pid" 2>/dev/null && fail "the program did not end within 20 s of closing its window"
 wait "$pid" || status=$?
 pid=""
 ((status == 0)) || fail "the program ended with $status"
