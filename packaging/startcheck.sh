@@ -76,8 +76,12 @@ first_class="$(head -n 1 "$program_dir/Klassen.txt" | tr -d '\r' | cut -d ' ' -f
 [[ -n $first_class ]] || fail "no class in $program_dir/Klassen.txt"
 find "$program_dir" -printf '%P %s %T@\n' | sort > "$scratch/before"
 
+# A command given by a path is meant from here, not from the folder it runs in.
+command="$1"
+shift
+if [[ $command == */* ]]; then command="$(readlink -f "$command")"; fi
 cd "$started_from"
-coproc PROGRAM { exec env PYLONIX_DRILL=1 QT_QPA_PLATFORM=offscreen "$@" 2> "$scratch/stderr"; }
+coproc PROGRAM { exec env PYLONIX_DRILL=1 QT_QPA_PLATFORM=offscreen "$command" "$@" 2> "$scratch/stderr"; }
 pid=$PROGRAM_PID
 to_program=${PROGRAM[1]}
 from_program=${PROGRAM[0]}
@@ -100,7 +104,10 @@ say() {
     await "S " 10 || fail "no answer to \"$1\""
 }
 
-await "P" 30 || fail "the window was not painted within 30 s"
+if ! await "P" 30; then
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window was painted"
+    fail "the window was not painted within 30 s"
+fi
 echo "startcheck: window painted"
 
 say "q"
