@@ -33,7 +33,7 @@ if [[ $# -lt 2 ]]; then
     echo "usage: startcheck.sh [--launcher] [--own-home] PROGRAM_DIR COMMAND [ARGS...]" >&2
     exit 2
 fi
-program_dir="$(cd "$1" && pwd -P)"
+program_dir="$(cd "$1" && pwd -P)" || { echo "startcheck: no folder $1" >&2; exit 2; }
 shift
 
 scratch="$(mktemp -d)"
@@ -79,7 +79,7 @@ find "$program_dir" -printf '%P %s %T@\n' | sort > "$scratch/before"
 # A command given by a path is meant from here, not from the folder it runs in.
 command="$1"
 shift
-if [[ $command == */* ]]; then command="$(readlink -f "$command")"; fi
+if [[ $command == */* ]]; then command="$(readlink -m "$command")"; fi
 cd "$started_from"
 coproc PROGRAM { exec env PYLONIX_DRILL=1 QT_QPA_PLATFORM=offscreen "$command" "$@" 2> "$scratch/stderr"; }
 pid=$PROGRAM_PID
