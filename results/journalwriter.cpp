@@ -73,6 +73,9 @@ void JournalWriter::close()
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_snapshotWanted = true;
     }
+    // The worker may have written the closing record and gone back to sleep
+    // already: without a wake-up the last snapshot would never come.
+    m_wake.notify_one();
     waitUntilDurable(seq);
     // The snapshot after the closing record: wait for the worker to go idle.
     std::unique_lock<std::mutex> lock(m_mutex);
