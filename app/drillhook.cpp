@@ -1,5 +1,6 @@
 #include "app/drillhook.h"
 
+#include "app/firstpaint.h"
 #include "app/formmain.h"
 #include "app/frame1.h"
 #include "controls/sortgrid.h"
@@ -76,6 +77,8 @@ void run(TFormMain& window, const QByteArray& line)
             box->setEditText(text(1));
             window.AddClass();
         }
+    } else if (c == 'w') {
+        window.close();
     } else if (c == 'd') {
         TSortGrid* grid = window.resultGrid(window.activePage());
         if (grid && arg(1) >= 1 && arg(1) < grid->RowCount()) {
@@ -94,6 +97,12 @@ bool drillHookRequested()
 
 void installDrillHook(TFormMain& window)
 {
+    window.installEventFilter(new FirstPaintWatcher(
+        [] {
+            std::fputs("P\n", stdout);
+            std::fflush(stdout);
+        },
+        &window));
     auto* notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &window);
     auto pending = std::make_shared<QByteArray>();
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier, pending] {

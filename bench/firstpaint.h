@@ -4,11 +4,10 @@
 // of the main window, and the parent's side that turns it into milliseconds
 // from the moment the child process was asked for.
 
+#include "app/firstpaint.h"
+
 #include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
 #include <QProcess>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -26,24 +25,17 @@ inline double monotonicMs()
 // Prints the monotonic time of the first paint of the watched window and ends
 // the process at once: the close question quit() would ask is skipped, and a
 // profiler's count stops at the paint instead of including the teardown.
-class FirstPaint : public QObject {
+class FirstPaint : public FirstPaintWatcher {
 public:
-    bool eventFilter(QObject* watched, QEvent* event) override
+    FirstPaint()
+        : FirstPaintWatcher([] {
+            std::printf("%.3f\n", monotonicMs());
+            std::fflush(stdout);
+            std::fflush(stderr);
+            std::_Exit(0);
+        })
     {
-        if (event->type() == QEvent::Paint && !m_done) {
-            m_done = true;
-            QTimer::singleShot(0, qApp, [] {
-                std::printf("%.3f\n", monotonicMs());
-                std::fflush(stdout);
-                std::fflush(stderr);
-                std::_Exit(0);
-            });
-        }
-        return QObject::eventFilter(watched, event);
     }
-
-private:
-    bool m_done = false;
 };
 
 // Starts this program with the given arguments and returns the milliseconds

@@ -73,9 +73,8 @@ void JournalWriter::close()
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_snapshotWanted = true;
     }
-    // The worker may have written the record and gone back to sleep before
-    // the snapshot was asked for: unwoken, it would leave the program's end
-    // waiting for ever.
+    // The worker may have written the closing record and gone back to sleep
+    // already: without a wake-up the last snapshot would never come.
     m_wake.notify_one();
     waitUntilDurable(seq);
     // The snapshot after the closing record.

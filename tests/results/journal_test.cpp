@@ -7,6 +7,14 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <sched.h>
+#include <thread>
+#include <vector>
+
 namespace {
 
 JournalTimeRow timeRow(const char* text, qint64 ticks, bool zeit = true)
@@ -285,6 +293,65 @@ TEST(Journal, AJournalFromAnEarlierRunGoesOnAndEndsOrderly)
     for (const QString& path : kept)
         EXPECT_TRUE(path.contains(QStringLiteral("_2026-12-07_07-05-00."))) << path.toStdString();
     EXPECT_FALSE(readJournal(dir.path()).found);
+}
+
+// Pins the calling thread to one processor.
+void pinTo(int cpu)
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(cpu, &set);
+    sched_setaffinity(0, sizeof set, &set);
+}
+
+// On a busy machine the worker can write the closing record and go back to
+// sleep before close() asks it for the last snapshot; the program then hung
+// after "Programm beenden?" was answered "Ja", its settings unsaved. Here the
+// closing thread shares one processor with its worker and a busy thread, at
+// idle priority: the worker, woken by the closing record, takes the
+// processor at once and is through before the closing thread runs again.
+TEST(Journal, ClosingEndsAlsoWhenTheWorkerWroteTheClosingRecordFirst)
+{
+    cpu_set_t allowed;
+    ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    int cpu = 0;
+    while (!CPU_ISSET(cpu, &allowed))
+        ++cpu;
+    std::atomic<bool> spin{true};
+    std::thread hog([&spin, cpu] {
+        pinTo(cpu);
+        while (spin.load(std::memory_order_relaxed)) {
+        }
+    });
+    // In memory, so that the worker's writes do not give the processor away.
+    QTemporaryDir dir(QStringLiteral("/dev/shm/pylonix-journal-XXXXXX"));
+    ASSERT_TRUE(dir.isValid());
+    int hung = 0;
+    for (int run = 0; run < 500 && hung == 0; ++run) {
+        auto closed = std::make_shared<std::promise<void>>();
+        std::future<void> done = closed->get_future();
+        std::thread closing([&dir, run, cpu, closed] {
+            pinTo(cpu);
+            // Made here, so its worker shares the processor.
+            auto writer = std::make_unique<JournalWriter>(dir.path(), SessionState(), quint64(run) * 10);
+            writer->waitUntilDurable();
+            const sched_param idle{};
+            sched_setscheduler(0, SCHED_IDLE, &idle);
+            writer->close();
+            closed->set_value();
+        });
+        if (done.wait_for(std::chrono::seconds(10)) == std::future_status::ready) {
+            closing.join();
+        } else {
+            // Left hanging: destroying the writer under a waiting close()
+            // would be worse than the leak.
+            ++hung;
+            closing.detach();
+        }
+    }
+    spin = false;
+    hog.join();
+    EXPECT_EQ(hung, 0);
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+# Sourced by the set-up and package scripts: the Debian packages the build
+# needs, and a function that installs those of a list that are missing.
+
+PACKAGES=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-multimedia-dev libqt6test6 libqt6svg6 qt6-translations-l10n
+    libgtest-dev libgmock-dev
+    libjpeg-dev
+    libchm1 libchm-dev fp-utils
+    fonts-liberation
+    xvfb xauth
+    libreoffice-calc libreoffice-dev python3-openpyxl
+)
+
+install_missing() {
+    local missing=() p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    if ((${#missing[@]})); then
+        echo "Installing: ${missing[*]}"
+        local SUDO=""
+        if [[ $EUID -ne 0 ]]; then SUDO="sudo"; fi
+        export DEBIAN_FRONTEND=noninteractive
+        $SUDO apt-get update -qq
+        $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
