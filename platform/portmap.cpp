@@ -21,8 +21,14 @@ QString PortMap::overrideFilePath()
     QString program = QCoreApplication::applicationName();
     if (program.isEmpty())
         program = QStringLiteral("Pylonix");
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return config + QStringLiteral("/Kronwerk/") + program + QStringLiteral("/ports.conf");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                           + QStringLiteral("/Kronwerk/");
+    // Beside the settings, not in a folder named like them: the settings are
+    // a file of exactly that name, and a folder there kept them from being
+    // saved. A file an earlier version read from that folder still counts.
+    const QString beside = folder + program + QStringLiteral(".ports.conf");
+    const QString earlier = folder + program + QStringLiteral("/ports.conf");
+    return !QFile::exists(beside) && QFile::exists(earlier) ? earlier : beside;
 }
 
 PortMap PortMap::forCurrentUser()

@@ -17,7 +17,7 @@ namespace platform {
 // A per-user file overrides single numbers, for unusual adapters (a
 // /dev/serial/by-id/... link, /dev/ttyAMA0) and for tests. It is the file
 // named by the environment variable PYLONIX_PORTS_FILE when that is set,
-// otherwise "Kronwerk/<program name>/ports.conf" in the XDG config folder
+// otherwise "Kronwerk/<program name>.ports.conf" in the XDG config folder
 // ($XDG_CONFIG_HOME, by default ~/.config). One "COMn=path" per line; an
 // empty path takes the number away; blank lines and lines starting with
 // "#" are ignored, as are lines that do not parse.

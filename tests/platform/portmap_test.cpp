@@ -1,4 +1,5 @@
 #include "platform/portmap.h"
+#include "platform/settingsstore.h"
 
 #include "support/testnames.h"
 
@@ -84,15 +85,18 @@ TEST(PortMapOverrides, FileLocationFromEnvironmentOrXdgFolder)
 
     qunsetenv("PYLONIX_PORTS_FILE");
     qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    EXPECT_EQ(platform::PortMap::overrideFilePath(), dir.path() + QStringLiteral("/Kronwerk/Pylonix/ports.conf"));
+    EXPECT_EQ(platform::PortMap::overrideFilePath(), dir.path() + QStringLiteral("/Kronwerk/Pylonix.ports.conf"));
 
-    // forCurrentUser reads that file.
-    QDir().mkpath(dir.path() + QStringLiteral("/Kronwerk/Pylonix"));
+    // forCurrentUser reads that file, and the settings beside it are still saved.
+    QDir().mkpath(dir.path() + QStringLiteral("/Kronwerk"));
     QFile file(platform::PortMap::overrideFilePath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("COM2=/dev/ttyUSB3\n");
     file.close();
     EXPECT_EQ(platform::PortMap::forCurrentUser().devicePath(2), QStringLiteral("/dev/ttyUSB3"));
+    platform::SettingsStore settings(QStringLiteral("Pylonix"), QString());
+    settings.writeDword(QStringLiteral("Port"), 2);
+    EXPECT_EQ(settings.save(), QString());
     EXPECT_EQ(platform::PortMap::forCurrentUser().devicePath(6), QStringLiteral("/dev/ttyUSB1"));
 
     if (savedPorts.isNull())
