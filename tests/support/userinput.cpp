@@ -19,9 +19,11 @@ QWindow* focusWindow()
         if (modal->windowHandle())
             return modal->windowHandle();
     }
-    if (QWindow* window = QGuiApplication::focusWindow())
+    // A window system never gives keys to a hidden window (the progress
+    // window that was just closed, say).
+    if (QWindow* window = QGuiApplication::focusWindow(); window && window->isVisible())
         return window;
-    if (QWidget* active = QApplication::activeWindow())
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible())
         return active->windowHandle();
     // When a dialog closes, a window manager gives the keyboard back to the
     // window left on screen; the offscreen platform leaves nobody with it.
