@@ -6,6 +6,7 @@
 #include "app/forminfo.h"
 #include "app/frame1.h"
 #include "app/htmlhelp.h"
+#include "app/inputhold.h"
 #include "app/jpegimage.h"
 #include "app/programname.h"
 #include "app/resultpages.h"
@@ -103,19 +104,7 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
     createRows();
     m_timeList = new TimeList(m_rows, this);
     connectJournal();
-    // Start-up shows only empty rows: their controls are built once the
-    // window is up and waiting, a few rows at a time, so the first ZEIT
-    // finds its row ready (and builds it itself if it comes sooner).
-    QTimer::singleShot(100, this, [this] {
-        auto* builder = new QTimer(this);
-        connect(builder, &QTimer::timeout, this, [this, builder] {
-            for (int i = 0; i < 4 && m_nextRowToBuild <= kRows; ++i)
-                m_rows[m_nextRowToBuild++]->build();
-            if (m_nextRowToBuild > kRows)
-                builder->deleteLater();
-        });
-        builder->start(0);
-    });
+    m_timeList->buildViewsWhenIdle(100);
     finishResultsSetup();
 
     // Every command key reaches its command from every field that takes the
@@ -134,7 +123,6 @@ TFormMain::TFormMain(FormMainOptions options, QWidget* parent)
 
 TFormMain::~TFormMain()
 {
-    qApp->removeEventFilter(this);
     // The children outlive this destructor by a little: none of their events
     // may reach the window's handlers once its members are gone.
     for (QObject* child : findChildren<QObject*>()) {
@@ -143,9 +131,7 @@ TFormMain::~TFormMain()
     }
     // An export still running finishes before the tables it reads go; input
     // held for it has no window left to go to.
-    qApp->removeEventFilter(this);
-    m_holdingInput = false;
-    m_heldInput.clear();
+    m_inputHold->drop();
     m_pages->waitForExport();
     writeBackSettings();
     // The serial worker must end before the window it reports to.
@@ -698,10 +684,7 @@ void TFormMain::bHelpClick()
 
 void TFormMain::TimerDateTimer()
 {
-    const QLocale locale;
-    const QDateTime now = currentDateTime();
-    PanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("  ")
-                       + locale.toString(now.time(), QLocale::ShortFormat));
+    showDateTime(currentDateTime());
 }
 
 QDateTime TFormMain::currentDateTime() const
@@ -711,12 +694,7 @@ QDateTime TFormMain::currentDateTime() const
 
 void TFormMain::PanelDateClick()
 {
-    buildMonthCalendar(m_startDate);
-    const QPoint dateLeft = PanelDate->mapTo(m_central, QPoint(0, 0));
-    // A calendar grown beyond its designed width still ends inside the window.
-    PanelCal->move(std::min(dateLeft.x() - 28, m_central->width() - PanelCal->width()), 0);
-    PanelCal->raise();
-    PanelCal->show();
+    showCalendar(m_startDate);
 }
 
 void TFormMain::Label15Click()
@@ -726,18 +704,12 @@ void TFormMain::Label15Click()
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_holdingInput && holdsInput(watched, event))
-        return true;
     // The command keys win over the text fields' own keys (Ctrl+X clears the
     // results, it does not cut the start number), as long as the command is
     // enabled; otherwise the field keeps its key.
     if (event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const QKeySequence pressed(key->keyCombination());
-        for (QAction* action : MainMenu1->actions()) {
-            if (action->isEnabled() && action->shortcut() == pressed)
-                return true;
-        }
+        if (enabledShortcut(MainMenu1->actions(), *static_cast<QKeyEvent*>(event)))
+            return true;
         return QMainWindow::eventFilter(watched, event);
     }
     if (watched == cmb_Klasse) {

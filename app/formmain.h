@@ -49,6 +49,7 @@ class LightBarrierPort;
 class TSortGrid;
 class ClockDisplays;
 class TimeList;
+class InputHold;
 class JournalWriter;
 struct JournalRecord;
 struct SessionState;
@@ -314,21 +315,9 @@ private:
     void connectResultCommands();
     void eLENChange(QLineEdit* field);
 
-    void holdInput();
-    void releaseInput();
-    bool holdsInput(QObject* watched, QEvent* event);
-    struct HeldInput {
-        QPointer<QObject> receiver;
-        std::unique_ptr<QEvent> event;
-        qint64 tick = 0;
-    };
-    // The command a held key or click stands for, if any.
-    QAction* heldCommand(QObject* receiver, QEvent* event) const;
-    std::vector<HeldInput> m_heldInput;
-    bool m_holdingInput = false;
+    InputHold* m_inputHold = nullptr;
     bool m_closeAfterExport = false;
 
     ResultPages* m_pages = nullptr;
     TimeList* m_timeList = nullptr;
-    int m_nextRowToBuild = 1;
 };

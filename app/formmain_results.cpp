@@ -6,6 +6,7 @@
 
 #include "app/timelist.h"
 #include "app/frame1.h"
+#include "app/inputhold.h"
 #include "app/resultpages.h"
 #include "controls/bitbtnwithcolor.h"
 #include "controls/sortgrid.h"
@@ -88,112 +89,6 @@ void TFormMain::waitForExport() { m_pages->waitForExport(); }
 void TFormMain::setSplash(TFormSplash* splash) { m_pages->setSplash(splash); }
 TFormSplash* TFormMain::splash() const { return m_pages->splash(); }
 
-// ---------------------------------------------------------------- input during an export
-
-// While an export runs the window goes on: the clock counts, the light
-// barrier takes its edges with their own ticks. The operator's keys and
-// clicks wait for the export, as they would behind a busy window, but each
-// keeps the tick of the moment it came: a ZEIT pressed during the export is
-// taken at the press, not when it is finally carried out.
-void TFormMain::holdInput()
-{
-    if (m_holdingInput)
-        return;
-    m_holdingInput = true;
-    qApp->installEventFilter(this);
-}
-
-void TFormMain::releaseInput()
-{
-    if (!m_holdingInput)
-        return;
-    m_holdingInput = false;
-    qApp->removeEventFilter(this);
-    std::vector<HeldInput> held;
-    held.swap(m_heldInput);
-    for (HeldInput& input : held) {
-        if (!input.receiver)
-            continue;
-        QEvent* event = input.event.get();
-        QAction* command = heldCommand(input.receiver, event);
-        // START and ZEIT are taken at the tick of the press, whatever came
-        // in between: the time list puts the row where it belongs.
-        if (command == mStart)
-            startAt(input.tick);
-        else if (command == mLAP)
-            lapAt(input.tick);
-        else if (command)
-            command->trigger();
-        else
-            QCoreApplication::sendEvent(input.receiver, event);
-    }
-    if (m_closeAfterExport) {
-        m_closeAfterExport = false;
-        close();
-    }
-}
-
-QAction* TFormMain::heldCommand(QObject* receiver, QEvent* event) const
-{
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        // A command key reaches its command, as the shortcut would.
-        const QKeySequence pressed(key->keyCombination());
-        for (QAction* action : MainMenu1->actions()) {
-            if (action->isEnabled() && action->shortcut() == pressed)
-                return action;
-        }
-        // Enter or Space on a focused START or ZEIT button.
-        const bool pushKey = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space;
-        if (!pushKey || key->modifiers() != Qt::NoModifier || key->isAutoRepeat())
-            return nullptr;
-    } else if (event->type() != QEvent::MouseButtonPress) {
-        return nullptr;
-    }
-    // The clock buttons act on the press.
-    if (receiver == bSTART && bSTART->isEnabled() && mStart->isEnabled())
-        return mStart;
-    if (receiver == bLAP && bLAP->isEnabled() && mLAP->isEnabled())
-        return mLAP;
-    return nullptr;
-}
-
-bool TFormMain::holdsInput(QObject* watched, QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::ShortcutOverride:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-        break;
-    default:
-        return false;
-    }
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget)
-        return false;
-    // A window manager may give the keyboard to the progress window anyway:
-    // its keys are the operator's keys for this window, and its clicks mean
-    // nothing here.
-    const bool toProgress = splash() && widget->window() == splash();
-    if (widget->window() != this && !toProgress)
-        return false;
-    if (event->type() == QEvent::ShortcutOverride) {
-        // Taken here, so no shortcut fires now; the key press follows.
-        event->accept();
-        return true;
-    }
-    QObject* receiver = watched;
-    if (toProgress) {
-        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
-            return true;
-        receiver = focusWidget() ? static_cast<QObject*>(focusWidget()) : this;
-    }
-    m_heldInput.push_back(HeldInput{QPointer<QObject>(receiver), std::unique_ptr<QEvent>(event->clone()), GetMyTickCount()});
-    return true;
-}
 void TFormMain::RefreshAssignments() { m_timeList->RefreshAssignments(); }
 
 // ---------------------------------------------------------------- building
@@ -215,8 +110,29 @@ void TFormMain::setupResultTables()
     options.ask = [this](const QString& question) { return ask(question); };
     options.programDir = m_programDir;
     m_pages = new ResultPages(controls, std::move(options), m_settings, this);
-    connect(m_pages, &ResultPages::exportStarted, this, &TFormMain::holdInput);
-    connect(m_pages, &ResultPages::exportFinished, this, &TFormMain::releaseInput);
+    InputHold::Target held;
+    held.window = this;
+    held.progressWindow = [this] { return static_cast<QWidget*>(splash()); };
+    held.ticks = [this] { return GetMyTickCount(); };
+    held.commands = MainMenu1->actions();
+    held.pressButtons = {{bSTART, mStart}, {bLAP, mLAP}};
+    // START and ZEIT are taken at the tick of the press, whatever came in
+    // between: the time list puts the row where it belongs.
+    held.carryOut = [this](QAction* command, qint64 tick) {
+        if (command == mStart)
+            startAt(tick);
+        else if (command == mLAP)
+            lapAt(tick);
+        else
+            command->trigger();
+    };
+    m_inputHold = new InputHold(std::move(held), this);
+    connect(m_pages, &ResultPages::exportStarted, m_inputHold, &InputHold::hold);
+    connect(m_pages, &ResultPages::exportFinished, this, [this] {
+        m_inputHold->release();
+        if (std::exchange(m_closeAfterExport, false))
+            close();
+    });
 }
 
 void TFormMain::connectResultCommands()
@@ -270,9 +186,6 @@ void TFormMain::Timer1Timer()
     Timer1->stop();
     m_pages->SetResultColumnWidths();
 }
-
-
-
 
 void TFormMain::EintragenClick()
 {

@@ -512,6 +512,23 @@ void MainWindowUi::buildPages(QWidget* parent)
     }
 }
 
+void MainWindowUi::showDateTime(const QDateTime& now)
+{
+    const QLocale locale;
+    PanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("  ")
+                       + locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+void MainWindowUi::showCalendar(const QDate& shown)
+{
+    buildMonthCalendar(shown);
+    const QPoint dateLeft = PanelDate->mapTo(m_central, QPoint(0, 0));
+    // A calendar grown beyond its designed width still ends inside the window.
+    PanelCal->move(std::min(dateLeft.x() - 28, m_central->width() - PanelCal->width()), 0);
+    PanelCal->raise();
+    PanelCal->show();
+}
+
 void MainWindowUi::buildMonthCalendar(const QDate& shown)
 {
     // The calendar is the heaviest control of the window and hidden until

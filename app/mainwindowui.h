@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QPixmap>
 #include <array>
 
@@ -49,6 +50,10 @@ public:
     void layOutLogoText();
     // The month calendar in its panel, made on first use.
     void buildMonthCalendar(const QDate& shown);
+    // The date panel's text: regional short date, two blanks, short time.
+    void showDateTime(const QDateTime& now);
+    // The calendar panel at the top edge, 28 pixels left of the date panel.
+    void showCalendar(const QDate& shown);
 
     QWidget* m_central = nullptr;
     QFrame* Panel1 = nullptr;

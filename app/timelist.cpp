@@ -2,6 +2,8 @@
 
 #include "app/frame1.h"
 
+#include <QTimer>
+
 TimeList::TimeList(const std::array<TFrame1*, kRows + 1>& views, QObject* parent)
     : QObject(parent)
     , m_views(views)
@@ -47,6 +49,20 @@ int TimeList::add(bool startRow, qint64 ticks, const QString& text, const QColor
         RefreshAssignments();
     }
     return at + 1;
+}
+
+void TimeList::buildViewsWhenIdle(int delayMs)
+{
+    QTimer::singleShot(delayMs, this, [this] {
+        auto* builder = new QTimer(this);
+        connect(builder, &QTimer::timeout, this, [this, builder] {
+            for (int i = 0; i < 4 && m_nextViewToBuild <= kRows; ++i)
+                m_views[m_nextViewToBuild++]->build();
+            if (m_nextViewToBuild > kRows)
+                builder->deleteLater();
+        });
+        builder->start(0);
+    });
 }
 
 void TimeList::clear()

@@ -38,6 +38,10 @@ public:
     // row number (0 when the list is full); rows below it move down with
     // their marks.
     int add(bool startRow, qint64 ticks, const QString& text, const QColor& colour);
+    // Start-up shows only empty rows: their controls are built once the
+    // window is up and waiting (after delayMs), a few rows at a time, so the
+    // first ZEIT finds its row ready (and builds it itself if it comes sooner).
+    void buildViewsWhenIdle(int delayMs);
     // No rows; every view is a fresh, hidden row again.
     void clear();
 
@@ -61,4 +65,5 @@ private:
 
     std::array<TFrame1*, kRows + 1> m_views{};
     QVector<TimeListRow> m_rows;
+    int m_nextViewToBuild = 1;
 };
