@@ -6,6 +6,8 @@ PACKAGES=(
     qt6-base-dev qt6-multimedia-dev libqt6test6 libqt6svg6 qt6-translations-l10n
     libgtest-dev libgmock-dev
     libjpeg-dev
+    qt6-httpserver-dev qt6-websockets-dev libqrencode-dev
+    chromium
     libchm1 libchm-dev fp-utils
     fonts-liberation
     xvfb xauth

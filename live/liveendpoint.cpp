@@ -1,0 +1,386 @@
+#include "live/liveendpoint.h"
+
+#include "live/requestcheck.h"
+
+#include <QFile>
+#include <QHttpServerRequest>
+#include <QTcpSocket>
+#include <QWebSocket>
+
+namespace {
+
+constexpr char kSecurityHeaders[] =
+    "Content-Security-Policy: default-src 'self'; connect-src 'self'; img-src 'self' data:; style-src 'self'; "
+    "script-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'\r\n"
+    "X-Content-Type-Options: nosniff\r\n"
+    "Referrer-Policy: no-referrer\r\n";
+
+// A viewer sends nothing the server reads; anything large is a mistake or
+// an attack and ends its connection.
+constexpr quint64 kMaxViewerMessage = 1024;
+
+// What each connection carries while it speaks HTTP: its check and its timer.
+class ConnectionGuard : public QObject {
+public:
+    explicit ConnectionGuard(QTcpSocket* socket)
+        : QObject(socket)
+    {
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, socket, [socket] { socket->abort(); });
+    }
+    RequestCheck check;
+    QTimer timer;
+    bool inHead = false;
+    bool counted = true;
+};
+
+ConnectionGuard* guardOf(QTcpSocket* socket)
+{
+    return socket->findChild<ConnectionGuard*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+const char* reasonOf(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 413:
+        return "Content Too Large";
+    case 426:
+        return "Upgrade Required";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Error";
+    }
+}
+
+QByteArray response(int status, const QByteArray& type, const QByteArray& body, bool withBody,
+                    const QByteArray& extraHeaders)
+{
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonOf(status) + "\r\n";
+    out += kSecurityHeaders;
+    out += "Content-Type: " + type + "\r\n";
+    out += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    out += extraHeaders;
+    out += "\r\n";
+    if (withBody)
+        out += body;
+    return out;
+}
+
+QByteArray contentType(const QString& name)
+{
+    if (name.endsWith(QLatin1String(".html")))
+        return "text/html; charset=utf-8";
+    if (name.endsWith(QLatin1String(".css")))
+        return "text/css; charset=utf-8";
+    if (name.endsWith(QLatin1String(".js")))
+        return "text/javascript; charset=utf-8";
+    if (name.endsWith(QLatin1String(".svg")))
+        return "image/svg+xml";
+    if (name.endsWith(QLatin1String(".png")))
+        return "image/png";
+    return "application/octet-stream";
+}
+
+// The page a path shows, as a resource name; empty when there is none.
+QString pageFor(const QByteArray& path)
+{
+    if (path == "/")
+        return QStringLiteral("index.html");
+    if (path == "/anzeige")
+        return QStringLiteral("anzeige.html");
+    if (path.startsWith("/klasse/")) {
+        bool ok = false;
+        const QByteArray number = path.sliced(8);
+        const int n = number.toInt(&ok);
+        // "/klasse/01" or "/klasse/+1" would be a second name for a page.
+        if (ok && n >= 1 && n <= kClassPages && number == QByteArray::number(n))
+            return QStringLiteral("klasse.html");
+        return {};
+    }
+    const QByteArray name = path.sliced(1);
+    if (name.isEmpty() || name.endsWith(".html"))
+        return {};
+    for (char c : name) {
+        const bool allowed = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-';
+        if (!allowed)
+            return {};
+    }
+    return QString::fromLatin1(name);
+}
+
+}  // namespace
+
+QByteArray plainResponse(int status, const QByteArray& extraHeaders)
+{
+    return response(status, "text/plain; charset=utf-8", QByteArray::number(status) + ' ' + reasonOf(status) + '\n',
+                    true, "Connection: close\r\n" + extraHeaders);
+}
+
+LiveTcpServer::LiveTcpServer(LiveEndpoint* endpoint)
+    : m_endpoint(endpoint)
+{
+}
+
+void LiveTcpServer::incomingConnection(qintptr descriptor)
+{
+    auto* socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        delete socket;
+        return;
+    }
+    if (m_endpoint->accept(socket))
+        addPendingConnection(socket);
+}
+
+LiveEndpoint::LiveEndpoint(LiveClock clock, LiveLimits limits)
+    : m_limits(limits)
+    , m_state(std::move(clock))
+{
+    m_elapsed.start();
+    m_tick.setInterval(m_limits.clockSyncMs);
+    connect(&m_tick, &QTimer::timeout, this, &LiveEndpoint::tick);
+    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &LiveEndpoint::takeViewers);
+}
+
+LiveEndpoint::~LiveEndpoint()
+{
+    // The viewers first: their sockets must not outlive the event loop.
+    m_viewers.clear();
+}
+
+bool LiveEndpoint::listenOn(quint16 port, QString* message)
+{
+    auto* server = new LiveTcpServer(this);
+    if (!server->listen(QHostAddress::Any, port)) {
+        if (message) {
+            switch (server->serverError()) {
+            case QAbstractSocket::AddressInUseError:
+                *message = QStringLiteral("Port %1 ist belegt").arg(port);
+                break;
+            case QAbstractSocket::SocketAccessError:
+                *message = QStringLiteral("Port %1 ist nicht erlaubt").arg(port);
+                break;
+            default:
+                *message = QStringLiteral("Port %1: %2").arg(port).arg(server->errorString());
+            }
+        }
+        delete server;
+        return false;
+    }
+    server->setParent(this);
+    bind(server);
+    m_tick.start();
+    return true;
+}
+
+bool LiveEndpoint::accept(QTcpSocket* socket)
+{
+    if (m_connections >= m_limits.maxConnections) {
+        socket->write(plainResponse(503, "Retry-After: 5\r\n"));
+        socket->disconnectFromHost();
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        if (socket->state() == QAbstractSocket::UnconnectedState)
+            socket->deleteLater();
+        return false;
+    }
+    ++m_connections;
+    auto* guard = new ConnectionGuard(socket);
+    guard->timer.start(m_limits.idleMs);
+    connect(guard, &QObject::destroyed, this, [this, guard] {
+        if (guard->counted)
+            --m_connections;
+    });
+    connect(socket, &QTcpSocket::readyRead, guard, [this, socket] { checkBytes(socket); });
+    return true;
+}
+
+void LiveEndpoint::checkBytes(QTcpSocket* socket)
+{
+    ConnectionGuard* guard = guardOf(socket);
+    if (!guard)
+        return;
+    const QByteArray bytes = socket->peek(socket->bytesAvailable());
+    const RequestCheck::Verdict verdict = guard->check.feed(bytes);
+    if (verdict == RequestCheck::Verdict::Incomplete) {
+        if (!guard->inHead && guard->check.started()) {
+            guard->inHead = true;
+            guard->timer.start(m_limits.headMs);
+        }
+        return;
+    }
+    guard->inHead = false;
+    int refusal = 0;
+    QByteArray extra;
+    if (verdict == RequestCheck::Verdict::Refused) {
+        refusal = guard->check.status();
+        if (refusal == 405)
+            extra = "Allow: GET, HEAD\r\n";
+    } else if (guard->check.upgrade()) {
+        if (guard->check.path() != "/live")
+            refusal = 404;
+        else if (viewers() >= m_limits.maxViewers)
+            refusal = 503;
+    }
+    if (refusal) {
+        socket->readAll();  // Qt's parser must not see what was refused
+        socket->write(plainResponse(refusal, extra));
+        socket->disconnectFromHost();
+        return;
+    }
+    if (guard->check.upgrade()) {
+        // From here the socket is a viewer's: no HTTP timer, not counted
+        // among the HTTP connections, and no check of its frames.
+        guard->counted = false;
+        --m_connections;
+        guard->timer.stop();
+        disconnect(socket, &QTcpSocket::readyRead, guard, nullptr);
+        return;
+    }
+    guard->timer.start(m_limits.idleMs);
+}
+
+bool LiveEndpoint::handleRequest(const QHttpServerRequest&, QTcpSocket* socket)
+{
+    ConnectionGuard* guard = guardOf(socket);
+    if (!guard)
+        return false;
+    const RequestCheck& check = guard->check;
+    if (check.upgrade())
+        return true;  // Qt answers the handshake and hands us the viewer
+    const QByteArray& path = check.path();
+    const bool body = !check.head();
+    if (path == "/api/state") {
+        socket->write(response(200, "application/json; charset=utf-8", m_state.stateJson(nowMs()), body,
+                               "Cache-Control: no-store\r\n"));
+        return true;
+    }
+    if (path == "/live") {
+        socket->write(response(426, "text/plain; charset=utf-8", "426 Upgrade Required\n", body,
+                               "Upgrade: websocket\r\nConnection: Upgrade\r\n"));
+        return true;
+    }
+    const QString page = pageFor(path);
+    QFile file(QStringLiteral(":/web/") + page);
+    if (page.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        socket->write(response(404, "text/plain; charset=utf-8", "404 Not Found\n", body, {}));
+        return true;
+    }
+    socket->write(response(200, contentType(page), file.readAll(), body, "Cache-Control: no-cache\r\n"));
+    return true;
+}
+
+void LiveEndpoint::missingHandler(const QHttpServerRequest&, QTcpSocket* socket)
+{
+    socket->write(plainResponse(404));
+    socket->disconnectFromHost();
+}
+
+void LiveEndpoint::takeViewers()
+{
+    while (hasPendingWebSocketConnections()) {
+        std::unique_ptr<QWebSocket> socket = nextPendingWebSocketConnection();
+        if (!socket)
+            continue;
+        QWebSocket* ws = socket.get();
+        if (viewers() >= m_limits.maxViewers) {
+            // Two handshakes raced for the last place.
+            ws->close(QWebSocketProtocol::CloseCode(1013));  // try again later
+            ws->deleteLater();
+            socket.release();
+            continue;
+        }
+        ws->setMaxAllowedIncomingFrameSize(kMaxViewerMessage);
+        ws->setMaxAllowedIncomingMessageSize(kMaxViewerMessage);
+        connect(ws, &QWebSocket::disconnected, this, [this, ws] { dropViewer(ws); });
+        connect(ws, &QWebSocket::bytesWritten, this, [this, ws] { catchUp(ws); });
+        m_viewers.push_back({std::move(socket)});
+        send(m_viewers.back(), QString::fromUtf8("{\"type\":\"state\"," + m_state.stateJson(nowMs()).sliced(1)));
+        emit viewersChanged(viewers());
+    }
+}
+
+void LiveEndpoint::dropViewer(QWebSocket* socket)
+{
+    for (auto it = m_viewers.begin(); it != m_viewers.end(); ++it) {
+        if (it->socket.get() == socket) {
+            // Deleted later: this runs inside one of its own signals.
+            it->socket.release()->deleteLater();
+            m_viewers.erase(it);
+            emit viewersChanged(viewers());
+            return;
+        }
+    }
+}
+
+void LiveEndpoint::send(Viewer& viewer, const QString& message)
+{
+    // A viewer that has not read what it got gets nothing more now; once it
+    // has, it gets the whole state, so its queue never holds more than one
+    // message and the newest state.
+    if (viewer.socket->bytesToWrite() > 0) {
+        if (!viewer.behind) {
+            viewer.behind = true;
+            viewer.behindSinceMs = nowMs();
+        }
+        return;
+    }
+    viewer.socket->sendTextMessage(message);
+}
+
+void LiveEndpoint::catchUp(QWebSocket* socket)
+{
+    if (socket->bytesToWrite() > 0)
+        return;
+    for (Viewer& viewer : m_viewers) {
+        if (viewer.socket.get() == socket && viewer.behind) {
+            viewer.behind = false;
+            send(viewer, QString::fromUtf8("{\"type\":\"state\"," + m_state.stateJson(nowMs()).sliced(1)));
+            return;
+        }
+    }
+}
+
+void LiveEndpoint::broadcast(const QByteArray& message)
+{
+    if (message.isEmpty())
+        return;
+    const QString text = QString::fromUtf8(message);
+    for (Viewer& viewer : m_viewers)
+        send(viewer, text);
+}
+
+void LiveEndpoint::post(const JournalRecord& record)
+{
+    const LiveChange change = m_state.apply(record, nowMs());
+    if (change.kind != LiveChange::None && !m_viewers.empty())
+        broadcast(m_state.message(change, nowMs()));
+}
+
+void LiveEndpoint::reset(const SessionState& state)
+{
+    m_state.reset(state, nowMs());
+    if (!m_viewers.empty())
+        broadcast(m_state.message({LiveChange::All}, nowMs()));
+}
+
+void LiveEndpoint::tick()
+{
+    const qint64 now = nowMs();
+    for (Viewer& viewer : m_viewers) {
+        if (viewer.behind && now - viewer.behindSinceMs > m_limits.stalledViewerMs)
+            viewer.socket->abort();
+    }
+    if (m_state.running() && !m_viewers.empty())
+        broadcast(m_state.clockMessage());
+}
