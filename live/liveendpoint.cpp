@@ -19,25 +19,40 @@ constexpr char kSecurityHeaders[] =
 // an attack and ends its connection.
 constexpr quint64 kMaxViewerMessage = 1024;
 
-// What each connection carries while it speaks HTTP: its check and its timer.
+// What each connection carries while it speaks HTTP: its check, its timer
+// and its place among the counted connections.
 class ConnectionGuard : public QObject {
 public:
-    explicit ConnectionGuard(QTcpSocket* socket)
+    ConnectionGuard(QTcpSocket* socket, std::shared_ptr<int> connections)
         : QObject(socket)
+        , m_connections(std::move(connections))
     {
+        ++*m_connections;
         timer.setSingleShot(true);
         connect(&timer, &QTimer::timeout, socket, [socket] { socket->abort(); });
+        socket->setProperty(kProperty, QVariant::fromValue(static_cast<QObject*>(this)));
     }
+    ~ConnectionGuard() override { release(); }
+    // The connection became a viewer's: it no longer counts.
+    void release()
+    {
+        if (m_connections)
+            --*m_connections;
+        m_connections.reset();
+    }
+    static ConnectionGuard* of(QTcpSocket* socket)
+    {
+        return static_cast<ConnectionGuard*>(socket->property(kProperty).value<QObject*>());
+    }
+
     RequestCheck check;
     QTimer timer;
     bool inHead = false;
-    bool counted = true;
-};
 
-ConnectionGuard* guardOf(QTcpSocket* socket)
-{
-    return socket->findChild<ConnectionGuard*>(QString(), Qt::FindDirectChildrenOnly);
-}
+private:
+    static constexpr char kProperty[] = "pylonixConnection";
+    std::shared_ptr<int> m_connections;
+};
 
 const char* reasonOf(int status)
 {
@@ -147,6 +162,9 @@ LiveEndpoint::LiveEndpoint(LiveClock clock, LiveLimits limits)
     : m_limits(limits)
     , m_state(std::move(clock))
 {
+    // The pages are compiled into this static library; its resources are
+    // registered by hand.
+    Q_INIT_RESOURCE(web);
     m_elapsed.start();
     m_tick.setInterval(m_limits.clockSyncMs);
     connect(&m_tick, &QTimer::timeout, this, &LiveEndpoint::tick);
@@ -159,7 +177,7 @@ LiveEndpoint::~LiveEndpoint()
     m_viewers.clear();
 }
 
-bool LiveEndpoint::listenOn(quint16 port, QString* message)
+quint16 LiveEndpoint::listenOn(quint16 port, QString* message)
 {
     auto* server = new LiveTcpServer(this);
     if (!server->listen(QHostAddress::Any, port)) {
@@ -176,17 +194,17 @@ bool LiveEndpoint::listenOn(quint16 port, QString* message)
             }
         }
         delete server;
-        return false;
+        return 0;
     }
     server->setParent(this);
     bind(server);
     m_tick.start();
-    return true;
+    return server->serverPort();
 }
 
 bool LiveEndpoint::accept(QTcpSocket* socket)
 {
-    if (m_connections >= m_limits.maxConnections) {
+    if (*m_connections >= m_limits.maxConnections) {
         socket->write(plainResponse(503, "Retry-After: 5\r\n"));
         socket->disconnectFromHost();
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -194,20 +212,15 @@ bool LiveEndpoint::accept(QTcpSocket* socket)
             socket->deleteLater();
         return false;
     }
-    ++m_connections;
-    auto* guard = new ConnectionGuard(socket);
+    auto* guard = new ConnectionGuard(socket, m_connections);
     guard->timer.start(m_limits.idleMs);
-    connect(guard, &QObject::destroyed, this, [this, guard] {
-        if (guard->counted)
-            --m_connections;
-    });
     connect(socket, &QTcpSocket::readyRead, guard, [this, socket] { checkBytes(socket); });
     return true;
 }
 
 void LiveEndpoint::checkBytes(QTcpSocket* socket)
 {
-    ConnectionGuard* guard = guardOf(socket);
+    ConnectionGuard* guard = ConnectionGuard::of(socket);
     if (!guard)
         return;
     const QByteArray bytes = socket->peek(socket->bytesAvailable());
@@ -241,8 +254,7 @@ void LiveEndpoint::checkBytes(QTcpSocket* socket)
     if (guard->check.upgrade()) {
         // From here the socket is a viewer's: no HTTP timer, not counted
         // among the HTTP connections, and no check of its frames.
-        guard->counted = false;
-        --m_connections;
+        guard->release();
         guard->timer.stop();
         disconnect(socket, &QTcpSocket::readyRead, guard, nullptr);
         return;
@@ -252,7 +264,7 @@ void LiveEndpoint::checkBytes(QTcpSocket* socket)
 
 bool LiveEndpoint::handleRequest(const QHttpServerRequest&, QTcpSocket* socket)
 {
-    ConnectionGuard* guard = guardOf(socket);
+    ConnectionGuard* guard = ConnectionGuard::of(socket);
     if (!guard)
         return false;
     const RequestCheck& check = guard->check;
@@ -372,6 +384,14 @@ void LiveEndpoint::reset(const SessionState& state)
     m_state.reset(state, nowMs());
     if (!m_viewers.empty())
         broadcast(m_state.message({LiveChange::All}, nowMs()));
+}
+
+qint64 LiveEndpoint::queuedBytes() const
+{
+    qint64 bytes = 0;
+    for (const Viewer& viewer : m_viewers)
+        bytes += viewer.socket->bytesToWrite();
+    return bytes;
 }
 
 void LiveEndpoint::tick()

@@ -35,11 +35,13 @@ public:
     LiveEndpoint(LiveClock clock, LiveLimits limits);
     ~LiveEndpoint() override;
 
-    // False with the operator's message when the port cannot be had.
-    bool listenOn(quint16 port, QString* message);
+    // The port listened on (0 picks a free one), or 0 with the operator's
+    // message when the port cannot be had.
+    quint16 listenOn(quint16 port, QString* message);
     void post(const JournalRecord& record);
     void reset(const SessionState& state);
     int viewers() const { return int(m_viewers.size()); }
+    qint64 queuedBytes() const;
 
     // LiveTcpServer's part: a new connection; false when it was refused
     // for being over the limit.
@@ -72,7 +74,7 @@ private:
     LiveState m_state;
     QElapsedTimer m_elapsed;
     QTimer m_tick;
-    int m_connections = 0;
+    std::shared_ptr<int> m_connections = std::make_shared<int>(0);
     std::vector<Viewer> m_viewers;
 };
 

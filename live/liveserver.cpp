@@ -23,10 +23,18 @@ void LiveServer::start(quint16 port, const SessionState& state)
     m_thread->setObjectName(QStringLiteral("live results"));
     m_thread->start();
     // The endpoint is made on its thread, so that every socket, timer and
-    // WebSocket of it belongs to that thread's event loop.
+    // the WebSocket server inside Qt's server belong to that thread's loop.
+    auto* context = new QObject;
+    context->moveToThread(m_thread);
+    LiveEndpoint* endpoint = nullptr;
+    QMetaObject::invokeMethod(
+        context,
+        [&] {
+            endpoint = new LiveEndpoint(m_clock, m_limits);
+            delete context;
+        },
+        Qt::BlockingQueuedConnection);
     QPointer<LiveServer> self(this);
-    auto* endpoint = new LiveEndpoint(m_clock, m_limits);
-    endpoint->moveToThread(m_thread);
     m_endpoint = endpoint;
     m_on = true;
     connect(endpoint, &LiveEndpoint::viewersChanged, this, &LiveServer::viewersChanged, Qt::QueuedConnection);
@@ -35,14 +43,14 @@ void LiveServer::start(quint16 port, const SessionState& state)
         [endpoint, port, state, self] {
             endpoint->reset(state);
             QString message;
-            const bool ok = endpoint->listenOn(port, &message);
+            const quint16 listening = endpoint->listenOn(port, &message);
             QMetaObject::invokeMethod(
                 self.data(),
-                [self, ok, message, port] {
+                [self, listening, message] {
                     if (!self)
                         return;
-                    if (ok) {
-                        emit self->started(port);
+                    if (listening) {
+                        emit self->started(listening);
                     } else {
                         self->stop();
                         emit self->failed(message);
@@ -85,4 +93,13 @@ void LiveServer::flush()
 {
     if (LiveEndpoint* endpoint = m_endpoint.data())
         QMetaObject::invokeMethod(endpoint, [] {}, Qt::BlockingQueuedConnection);
+}
+
+qint64 LiveServer::queuedBytes()
+{
+    qint64 bytes = 0;
+    if (LiveEndpoint* endpoint = m_endpoint.data())
+        QMetaObject::invokeMethod(endpoint, [endpoint, &bytes] { bytes = endpoint->queuedBytes(); },
+                                  Qt::BlockingQueuedConnection);
+    return bytes;
 }

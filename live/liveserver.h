@@ -30,8 +30,8 @@ public:
     explicit LiveServer(LiveClock clock, LiveLimits limits = {}, QObject* parent = nullptr);
     ~LiveServer() override;
 
-    // Starts listening on every address at `port` with the day as it is; the
-    // outcome comes as started() or failed().
+    // Starts listening on every address at `port` (0: a free one) with the
+    // day as it is; the outcome comes as started() with the port or failed().
     void start(quint16 port, const SessionState& state);
     // No listening socket and no viewer afterwards; returns once closed.
     void stop();
@@ -44,6 +44,9 @@ public:
     // Returns once everything handed over so far has been sent (tests and
     // the benchmark).
     void flush();
+    // What the viewers' sockets hold unsent, in bytes (the benchmark and
+    // tests watch it stay bounded).
+    qint64 queuedBytes();
 
 signals:
     void started(quint16 port);

@@ -125,10 +125,12 @@ RequestCheck::Verdict RequestCheck::feed(QByteArrayView bytes)
         return refuse(431);
     // Bytes after the head: a body, or a pipelined request. Neither is
     // taken: a body is refused and pipelining is not offered.
-    if (end + endLength < m_buffer.size())
-        return refuse(413);
+    const bool trailing = end + endLength < m_buffer.size();
     m_buffer.truncate(end);
-    return finish();
+    const Verdict verdict = finish();
+    if (verdict == Verdict::Accepted && trailing)
+        return refuse(413);
+    return verdict;
 }
 
 RequestCheck::Verdict RequestCheck::finish()
