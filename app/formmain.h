@@ -50,6 +50,7 @@ class TSortGrid;
 class ClockDisplays;
 class TimeList;
 class InputHold;
+class LiveLink;
 class JournalWriter;
 struct JournalRecord;
 struct SessionState;
@@ -172,6 +173,7 @@ public:
     // As read at start-up and changed here; the light barrier's port,
     // contact and lock-out are its own (gatherSettings has them as they are).
     const SettingsValues& settings() const { return m_settings; }
+    LiveLink* live() const { return m_live; }
     SettingsValues gatherSettings() const;
     void writeBackSettings();
     // Loads the language file named by Lang and applies it to the main window
@@ -309,6 +311,9 @@ private:
     };
     JournalWriter* m_journal = nullptr;
     bool m_journalFailureShown = false;
+    // The journal's records also feed live results; both share the status panel.
+    LiveLink* m_live = nullptr;
+    QString m_journalText, m_journalDetails;
 
     void setupResultTables();
     void finishResultsSetup();

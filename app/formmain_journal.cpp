@@ -5,12 +5,15 @@
 #include "app/formmain.h"
 
 #include "app/frame1.h"
+#include "app/livelink.h"
+#include "timing/highrestimer.h"
 #include "app/resultpages.h"
 #include "app/timelist.h"
 #include "results/journalwriter.h"
 #include "timing/lightbarrier.h"
 
 #include <QLabel>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -42,6 +45,14 @@ void TFormMain::connectJournal()
     });
     connect(m_pages, &ResultPages::activePageChanged, this,
             [this](int page) { journal(JournalRecord::activePage(page)); });
+    LiveLinkOptions live{{[t = m_highResTimer.get()] { return t->ReadCounter(); }, m_highResTimer->CountSpeed()},
+                         [this] { return sessionState(); }, {}, {}};
+    m_live = new LiveLink(std::move(live), m_settings.liveOn, m_settings.livePort, this, this);
+    connect(m_live, &LiveLink::statusChanged, this, [this] {
+        m_live->keepIn(m_settings);
+        showJournalStatus(m_journalText, m_journalDetails);
+    });
+    connect(mLive, &QAction::triggered, m_live, &LiveLink::showWindow);
 }
 
 TFormMain::JournalGroup::JournalGroup(JournalWriter* w)
@@ -64,6 +75,8 @@ void TFormMain::setJournal(JournalWriter* journal)
 
 void TFormMain::journal(JournalRecord record)
 {
+    if (m_live)
+        m_live->post(record);
     if (!m_journal)
         return;
     m_journal->append(std::move(record));
@@ -83,7 +96,7 @@ void TFormMain::journalFailed(const QString& reason)
 
 void TFormMain::journalClock()
 {
-    if (!m_journal)
+    if (!m_journal && !(m_live && m_live->isOn()))
         return;
     journal(JournalRecord::clock(JournalClock(int(m_race.state())), m_race.startTick(), m_race.endTick(),
                                  m_timeList->count()));
@@ -91,13 +104,13 @@ void TFormMain::journalClock()
 
 void TFormMain::journalRow(int n)
 {
-    if (m_journal && n >= 1 && n <= m_timeList->count())
+    if ((m_journal || (m_live && m_live->isOn())) && n >= 1 && n <= m_timeList->count())
         journal(JournalRecord::row(n, journalRowOf(m_timeList->at(n))));
 }
 
 void TFormMain::journalStartNumbers()
 {
-    if (!m_journal)
+    if (!m_journal && !(m_live && m_live->isOn()))
         return;
     std::array<QString, kCarsPerRace> numbers;
     for (int k = 1; k <= kStartNumberFields; ++k)
@@ -128,6 +141,7 @@ SessionState TFormMain::sessionState() const
 
 void TFormMain::restoreSession(const SessionState& state)
 {
+    const auto showLive = qScopeGuard([this] { m_live->resync(); });
     m_pages->restoreSession(state);
     for (int k = 1; k <= kStartNumberFields; ++k)
         m_edits[k]->setText(state.race.startNumbers[k - 1]);
@@ -181,14 +195,18 @@ void TFormMain::restoreSession(const SessionState& state)
 
 void TFormMain::showJournalStatus(const QString& text, const QString& details)
 {
+    // The journal's word comes first: a journal that fails matters more
+    // than the live results' address.
+    m_journalText = text;
+    m_journalDetails = details;
+    const QString shown = m_live->statusBeside(text);
     if (auto* panel = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel2"))) {
-        panel->setText(text);
-        panel->setToolTip(details.isEmpty() ? text : text + QLatin1Char('\n') + details);
+        panel->setText(shown);
+        panel->setToolTip(details.isEmpty() ? shown : shown + QLatin1Char('\n') + details);
     }
 }
 
 QString TFormMain::journalStatus() const
 {
-    const auto* panel = StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel2"));
-    return panel ? panel->text() : QString();
+    return m_journalText;
 }

@@ -606,6 +606,7 @@ void MainWindowUi::buildMenu()
     item(Hilfe1, QStringLiteral("Hilfe1"), QStringLiteral("H&ilfe"), QKeySequence(Qt::CTRL | Qt::Key_I));
     item(EinstellunGen1, QStringLiteral("EinstellunGen1"), QStringLiteral("Einstellungen"), QKeySequence(Qt::Key_F2));
     item(Info1, QStringLiteral("Info1"), QStringLiteral("Info"), QKeySequence(Qt::Key_F3));
+    item(mLive, QStringLiteral("mLive"), QStringLiteral("Live-Ergebnisse"), QKeySequence(Qt::Key_F12));
 
     mLAP->setEnabled(false);
     mStop->setEnabled(false);

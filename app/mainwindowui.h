@@ -124,6 +124,7 @@ public:
     QAction* Hilfe1 = nullptr;
     QAction* EinstellunGen1 = nullptr;
     QAction* Info1 = nullptr;
+    QAction* mLive = nullptr;
 
     std::array<TSortGrid*, kClasses> m_grids{};
     std::array<TFrame1*, kRows + 1> m_rows{};  // 1-based

@@ -27,6 +27,11 @@ int clampedWaitStart(quint32 stored)
     return int(qMin<quint32>(stored, quint32(std::numeric_limits<int>::max())));
 }
 
+int clampedLivePort(qint64 stored)
+{
+    return stored >= 1 && stored <= 65535 ? int(stored) : SettingsValues::kDefaultLivePort;
+}
+
 int clampedFilterInd(qint64 stored)
 {
     return stored == 1 || stored == 2 ? int(stored) : 1;
@@ -116,6 +121,11 @@ SettingsReadResult readSettings(SettingsStore& store)
     r.string("Lang", s.lang);
     r.dword("PlayZeit", [&](quint32 v) { s.playZeit = v != 0; });
     result.valuesRead = r.read();
+
+    Reader live(store);
+    live.dword("LiveOn", [&](quint32 v) { s.liveOn = v != 0; });
+    Reader livePort(store);
+    livePort.dword("LivePort", [&](quint32 v) { s.livePort = clampedLivePort(v); });
     return result;
 }
 
@@ -146,5 +156,7 @@ QString writeSettings(SettingsStore& store, const SettingsValues& s)
     put("CharSet", quint32(clampedCharSet(s.charSet)));
     store.writeString(QStringLiteral("Lang"), s.lang);
     put("PlayZeit", s.playZeit ? 1 : 0);
+    put("LiveOn", s.liveOn ? 1 : 0);
+    put("LivePort", quint32(clampedLivePort(s.livePort)));
     return store.save();
 }

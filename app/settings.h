@@ -34,6 +34,11 @@ struct SettingsValues {
     int charSet = 0;          // index into the character-set table, 0..15
     QString lang;             // language file base name, "DEFAULT" or empty
     bool playZeit = true;     // beep when a time is taken
+    // After the sixteen, read on their own: a file from before live results
+    // gives the defaults, and the sixteen read exactly as they did.
+    bool liveOn = false;      // LiveOn: serve live results from start-up
+    int livePort = kDefaultLivePort;  // LivePort
+    static constexpr int kDefaultLivePort = 8080;
 
     bool operator==(const SettingsValues&) const = default;
 };
@@ -87,3 +92,4 @@ int clampedAcc(qint64 stored);
 int clampedWaitStart(quint32 stored);
 int clampedFilterInd(qint64 stored);
 int clampedCharSet(qint64 stored);
+int clampedLivePort(qint64 stored);  // 1..65535, else the default

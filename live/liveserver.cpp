@@ -2,6 +2,7 @@
 
 #include "live/liveendpoint.h"
 
+#include <QNetworkInterface>
 #include <QThread>
 
 LiveServer::LiveServer(LiveClock clock, LiveLimits limits, QObject* parent)
@@ -102,4 +103,21 @@ qint64 LiveServer::queuedBytes()
         QMetaObject::invokeMethod(endpoint, [endpoint, &bytes] { bytes = endpoint->queuedBytes(); },
                                   Qt::BlockingQueuedConnection);
     return bytes;
+}
+
+QStringList liveAddresses(quint16 port)
+{
+    QStringList addresses;
+    for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
+        const auto flags = interface.flags();
+        if (!flags.testFlag(QNetworkInterface::IsUp) || !flags.testFlag(QNetworkInterface::IsRunning)
+            || flags.testFlag(QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry& entry : interface.addressEntries()) {
+            const QHostAddress ip = entry.ip();
+            if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback())
+                addresses << QStringLiteral("http://%1:%2/").arg(ip.toString()).arg(port);
+        }
+    }
+    return addresses;
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 class QThread;
 class LiveEndpoint;
@@ -60,3 +61,7 @@ private:
     QPointer<LiveEndpoint> m_endpoint;
     bool m_on = false;
 };
+
+// The addresses a phone on the venue network can type: http://<each IPv4
+// address of the machine that is up and not loopback>:<port>/.
+QStringList liveAddresses(quint16 port);

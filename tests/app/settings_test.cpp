@@ -294,12 +294,52 @@ TEST_F(SettingsTest, WritesEveryValueInWritingOrder)
     QStringList expected;
     for (const char* n : kSettingsWriteOrder)
         expected << QLatin1String(n);
+    expected << QStringLiteral("LiveOn") << QStringLiteral("LivePort");
     EXPECT_EQ(names, expected);
 
     SettingsStore again = store();
     const SettingsReadResult r = readSettings(again);
     EXPECT_EQ(r.valuesRead, 16);
     EXPECT_EQ(r.values, fullValues());
+}
+
+TEST_F(SettingsTest, TheLiveSettingsComeAfterTheSixteenAndAnOlderFileGivesTheirDefaults)
+{
+    writeKey();  // a file from before live results
+    SettingsStore older = store();
+    SettingsReadResult r = readSettings(older);
+    EXPECT_EQ(r.valuesRead, 16);
+    EXPECT_FALSE(r.values.liveOn);
+    EXPECT_EQ(r.values.livePort, 8080);
+
+    struct Case {
+        bool on;
+        int port;
+        int readBack;
+    };
+    for (const Case c : {Case{true, 9000, 9000}, Case{false, 1, 1}, Case{true, 0, 8080}, Case{true, 70000, 8080}}) {
+        SettingsValues v = fullValues();
+        v.liveOn = c.on;
+        v.livePort = c.port;
+        SettingsStore s = store();
+        ASSERT_EQ(writeSettings(s, v), QString());
+        SettingsStore again = store();
+        r = readSettings(again);
+        EXPECT_EQ(r.valuesRead, 16);
+        EXPECT_EQ(r.values.liveOn, c.on);
+        EXPECT_EQ(r.values.livePort, c.readBack) << c.port;
+    }
+
+    // A gap in the sixteen leaves the two as they were stored.
+    writeKey(QStringLiteral("Alg"));
+    SettingsStore withLive = store();
+    withLive.load();
+    withLive.writeDword(QStringLiteral("LiveOn"), 1);
+    ASSERT_EQ(withLive.save(), QString());
+    SettingsStore gap = store();
+    r = readSettings(gap);
+    EXPECT_EQ(r.valuesRead, 1);
+    EXPECT_TRUE(r.values.liveOn);
 }
 
 TEST_F(SettingsTest, WritingAppliesTheRanges)
