@@ -15,15 +15,19 @@
         return classes[cycleIndex % classes.length].number;
     }
 
-    // Large type, but every row must stay on the screen: the font shrinks
-    // with the number of rows.
+    // Large type, but every row must stay on the screen: the type shrinks
+    // until the table ends above the screen's bottom edge.
     function fitTable(box) {
         const table = box.querySelector('table');
         if (!table) return;
-        const rows = table.rows.length;
-        const available = window.innerHeight - box.getBoundingClientRect().top - 16;
-        const size = Math.max(12, Math.min(44, Math.floor(available / (rows + 1.5) / 1.35)));
-        table.style.fontSize = size + 'px';
+        let size = 44;
+        for (let i = 0; i < 4; ++i) {
+            table.style.fontSize = size + 'px';
+            const { top, bottom } = table.getBoundingClientRect();
+            const limit = window.innerHeight - 8;
+            if (bottom <= limit || size <= 12 || bottom <= top) break;
+            size = Math.max(12, Math.floor(size * (limit - top) / (bottom - top)));
+        }
     }
 
     function render(state) {

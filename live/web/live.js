@@ -116,7 +116,7 @@ const Live = (() => {
         if (type === 'clock') {
             // A clock tick carries no change of its own; it only re-syncs a
             // running race and must never restart one that has ended.
-            if (state.race.state !== 'running' && seq !== null && seq < lastSeq) return false;
+            if (state.race.state !== 'running' && (seq === null || seq < lastSeq)) return false;
             if (!RACE_STATES.includes(message.state)) return false;
             state.race.state = message.state;
             state.race.elapsedMs = nonNegative(message.elapsedMs);
