@@ -3,6 +3,7 @@
 #include "live/requestcheck.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QHttpServerRequest>
 #include <QTcpSocket>
 #include <QWebSocket>
@@ -272,8 +273,12 @@ bool LiveEndpoint::handleRequest(const QHttpServerRequest&, QTcpSocket* socket)
         return true;  // Qt answers the handshake and hands us the viewer
     const QByteArray& path = check.path();
     const bool body = !check.head();
+    const auto closeIfAsked = qScopeGuard([socket, &check] {
+        if (check.closeAfter())
+            socket->disconnectFromHost();
+    });
     if (path == "/api/state") {
-        socket->write(response(200, "application/json; charset=utf-8", m_state.stateJson(nowMs()), body,
+        socket->write(response(200, "application/json; charset=utf-8", currentState(), body,
                                "Cache-Control: no-store\r\n"));
         return true;
     }
@@ -315,11 +320,29 @@ void LiveEndpoint::takeViewers()
         ws->setMaxAllowedIncomingFrameSize(kMaxViewerMessage);
         ws->setMaxAllowedIncomingMessageSize(kMaxViewerMessage);
         connect(ws, &QWebSocket::disconnected, this, [this, ws] { dropViewer(ws); });
-        connect(ws, &QWebSocket::bytesWritten, this, [this, ws] { catchUp(ws); });
-        m_viewers.push_back({std::move(socket)});
-        send(m_viewers.back(), QString::fromUtf8("{\"type\":\"state\"," + m_state.stateJson(nowMs()).sliced(1)));
+        connect(ws, &QWebSocket::bytesWritten, this, [this, ws] {
+            if (Viewer* viewer = viewerOf(ws))
+                pump(*viewer);
+        });
+        Viewer viewer;
+        viewer.socket = std::move(socket);
+        // Every class, the empty ones too: a page that comes back after a
+        // break may still show a class that has been cleared since.
+        viewer.skeleton = true;
+        viewer.classes.set();
+        m_viewers.push_back(std::move(viewer));
+        pump(m_viewers.back());
         emit viewersChanged(viewers());
     }
+}
+
+LiveEndpoint::Viewer* LiveEndpoint::viewerOf(QWebSocket* socket)
+{
+    for (Viewer& viewer : m_viewers) {
+        if (viewer.socket.get() == socket)
+            return &viewer;
+    }
+    return nullptr;
 }
 
 void LiveEndpoint::dropViewer(QWebSocket* socket)
@@ -335,55 +358,97 @@ void LiveEndpoint::dropViewer(QWebSocket* socket)
     }
 }
 
-void LiveEndpoint::send(Viewer& viewer, const QString& message)
+const QString& LiveEndpoint::piece(int key)
 {
-    // A viewer that has not read what it got gets nothing more now; once it
-    // has, it gets the whole state, so its queue never holds more than one
-    // message and the newest state.
-    if (viewer.socket->bytesToWrite() > 0) {
-        if (!viewer.behind) {
-            viewer.behind = true;
-            viewer.behindSinceMs = nowMs();
-        }
-        return;
+    // One making of each piece serves every viewer that is due it; the row
+    // marks' age in a class may lag by a quarter of a second.
+    constexpr qint64 kFreshMs = 250;
+    Piece& cached = m_pieces[std::size_t(key + 2)];
+    const qint64 now = nowMs();
+    if (cached.seq != m_state.seq() || now - cached.madeAtMs > kFreshMs || cached.text.isEmpty()) {
+        cached.seq = m_state.seq();
+        cached.madeAtMs = now;
+        if (key == kSkeleton)
+            cached.text = QString::fromUtf8(m_state.skeletonMessage());
+        else if (key == kRace)
+            cached.text = QString::fromUtf8(m_state.message({LiveChange::Race}, now));
+        else
+            cached.text = QString::fromUtf8(m_state.message({LiveChange::Class, key}, now));
     }
-    viewer.socket->sendTextMessage(message);
+    return cached.text;
 }
 
-void LiveEndpoint::catchUp(QWebSocket* socket)
+void LiveEndpoint::pump(Viewer& viewer)
 {
-    if (socket->bytesToWrite() > 0)
+    // One piece at a time, and the next only once the last has left: a viewer
+    // that does not read holds one piece, and what it gets next is made from
+    // the state as it is then, never from a backlog.
+    if (viewer.socket->bytesToWrite() > 0)
         return;
+    int key = -3;
+    if (viewer.skeleton) {
+        viewer.skeleton = false;
+        viewer.race = false;  // the skeleton carries the race
+        key = kSkeleton;
+    } else if (viewer.race) {
+        viewer.race = false;
+        key = kRace;
+    } else {
+        for (int p = 0; p < kClassPages; ++p) {
+            if (viewer.classes[std::size_t(p)]) {
+                viewer.classes[std::size_t(p)] = false;
+                key = p;
+                break;
+            }
+        }
+    }
+    if (key == -3)
+        return;
+    viewer.socket->sendTextMessage(piece(key));
+}
+
+void LiveEndpoint::changed(const LiveChange& change)
+{
     for (Viewer& viewer : m_viewers) {
-        if (viewer.socket.get() == socket && viewer.behind) {
-            viewer.behind = false;
-            send(viewer, QString::fromUtf8("{\"type\":\"state\"," + m_state.stateJson(nowMs()).sliced(1)));
+        switch (change.kind) {
+        case LiveChange::Race:
+            viewer.race = true;
+            break;
+        case LiveChange::Class:
+            viewer.classes[std::size_t(change.page)] = true;
+            break;
+        case LiveChange::All:
+            viewer.skeleton = true;
+            viewer.classes.set();
+            break;
+        case LiveChange::None:
             return;
         }
+        pump(viewer);
     }
-}
-
-void LiveEndpoint::broadcast(const QByteArray& message)
-{
-    if (message.isEmpty())
-        return;
-    const QString text = QString::fromUtf8(message);
-    for (Viewer& viewer : m_viewers)
-        send(viewer, text);
 }
 
 void LiveEndpoint::post(const JournalRecord& record)
 {
-    const LiveChange change = m_state.apply(record, nowMs());
-    if (change.kind != LiveChange::None && !m_viewers.empty())
-        broadcast(m_state.message(change, nowMs()));
+    changed(m_state.apply(record, nowMs()));
 }
 
 void LiveEndpoint::reset(const SessionState& state)
 {
     m_state.reset(state, nowMs());
-    if (!m_viewers.empty())
-        broadcast(m_state.message({LiveChange::All}, nowMs()));
+    changed({LiveChange::All});
+}
+
+const QByteArray& LiveEndpoint::currentState()
+{
+    constexpr qint64 kFreshMs = 250;
+    const qint64 now = nowMs();
+    if (m_stateCache.seq != m_state.seq() || now - m_stateCache.madeAtMs > kFreshMs || m_stateCache.json.isEmpty()) {
+        m_stateCache.seq = m_state.seq();
+        m_stateCache.madeAtMs = now;
+        m_stateCache.json = m_state.stateJson(now);
+    }
+    return m_stateCache.json;
 }
 
 qint64 LiveEndpoint::queuedBytes() const
@@ -397,10 +462,17 @@ qint64 LiveEndpoint::queuedBytes() const
 void LiveEndpoint::tick()
 {
     const qint64 now = nowMs();
+    const QString clock = m_state.running() ? QString::fromUtf8(m_state.clockMessage()) : QString();
     for (Viewer& viewer : m_viewers) {
-        if (viewer.behind && now - viewer.behindSinceMs > m_limits.stalledViewerMs)
-            viewer.socket->abort();
+        if (viewer.socket->bytesToWrite() > 0) {
+            if (viewer.waitingSinceMs < 0)
+                viewer.waitingSinceMs = now;
+            else if (now - viewer.waitingSinceMs > m_limits.stalledViewerMs)
+                viewer.socket->abort();
+            continue;
+        }
+        viewer.waitingSinceMs = -1;
+        if (!clock.isEmpty())
+            viewer.socket->sendTextMessage(clock);
     }
-    if (m_state.running() && !m_viewers.empty())
-        broadcast(m_state.clockMessage());
 }

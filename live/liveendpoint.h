@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTimer>
+#include <array>
+#include <bitset>
 #include <memory>
 #include <vector>
 
@@ -55,18 +57,25 @@ protected:
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
 
 private:
+    // What a viewer is still due: pieces of the state, sent one at a time.
     struct Viewer {
         std::unique_ptr<QWebSocket> socket;
-        bool behind = false;   // missed a message: gets the whole state when it has read
-        qint64 behindSinceMs = 0;
+        bool skeleton = false;  // the state without its classes
+        bool race = false;
+        std::bitset<kClassPages> classes;
+        qint64 waitingSinceMs = -1;  // holding unsent bytes since
     };
+    static constexpr int kSkeleton = -2;
+    static constexpr int kRace = -1;
 
     void checkBytes(QTcpSocket* socket);
     void takeViewers();
+    Viewer* viewerOf(QWebSocket* socket);
     void dropViewer(QWebSocket* socket);
-    void broadcast(const QByteArray& message);
-    void send(Viewer& viewer, const QString& message);
-    void catchUp(QWebSocket* socket);
+    void changed(const LiveChange& change);
+    void pump(Viewer& viewer);
+    const QString& piece(int key);  // kSkeleton, kRace or a page
+    const QByteArray& currentState();
     void tick();
     qint64 nowMs() const { return m_elapsed.elapsed(); }
 
@@ -76,6 +85,17 @@ private:
     QTimer m_tick;
     std::shared_ptr<int> m_connections = std::make_shared<int>(0);
     std::vector<Viewer> m_viewers;
+    struct StateCache {
+        quint64 seq = 0;
+        qint64 madeAtMs = 0;
+        QByteArray json;
+    } m_stateCache;
+    struct Piece {
+        quint64 seq = 0;
+        qint64 madeAtMs = 0;
+        QString text;
+    };
+    std::array<Piece, kClassPages + 2> m_pieces;
 };
 
 // A refusal written before Qt's parser took the request, with the

@@ -207,7 +207,7 @@ QByteArray LiveState::classObject(int page, qint64 nowMs) const
     return compact(o);
 }
 
-QByteArray LiveState::stateObject(qint64 nowMs) const
+QByteArray LiveState::stateObject(qint64 nowMs, bool withClasses) const
 {
     // Pieces already made are joined as text: the class objects are the bulk.
     QJsonArray names;
@@ -217,6 +217,8 @@ QByteArray LiveState::stateObject(qint64 nowMs) const
     out += ",\"headings\":" + QJsonDocument(visibleCells(m_state.tables[0].table, 0)).toJson(QJsonDocument::Compact);
     out += ",\"classNames\":" + QJsonDocument(names).toJson(QJsonDocument::Compact);
     out += ",\"race\":" + raceObject();
+    if (!withClasses)
+        return out;
     out += ",\"classes\":[";
     bool first = true;
     for (int p = 0; p < kClassPages; ++p) {
@@ -250,6 +252,11 @@ QByteArray LiveState::message(const LiveChange& change, qint64 nowMs) const
         break;
     }
     return {};
+}
+
+QByteArray LiveState::skeletonMessage() const
+{
+    return "{\"type\":\"state\"," + stateObject(0, false) + '}';
 }
 
 QByteArray LiveState::clockMessage() const

@@ -45,9 +45,11 @@ public:
     QByteArray stateJson(qint64 nowMs) const;  // the body of /api/state
     QByteArray message(const LiveChange& change, qint64 nowMs) const;
     QByteArray clockMessage() const;
+    // The state without its classes: a new viewer gets them one by one after it.
+    QByteArray skeletonMessage() const;
 
 private:
-    QByteArray stateObject(qint64 nowMs) const;
+    QByteArray stateObject(qint64 nowMs, bool withClasses = true) const;
     QByteArray raceObject() const;
     QByteArray classObject(int page, qint64 nowMs) const;
     qint64 elapsedMs() const;

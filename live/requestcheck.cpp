@@ -158,6 +158,7 @@ RequestCheck::Verdict RequestCheck::finish()
 
     bool upgradeWebSocket = false;
     bool connectionUpgrade = false;
+    m_close = parts[2] == "HTTP/1.0";
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray& line = lines[i];
         const qsizetype colon = line.indexOf(':');
@@ -178,6 +179,7 @@ RequestCheck::Verdict RequestCheck::finish()
             upgradeWebSocket = containsToken(value, "websocket");
         } else if (name == "connection") {
             connectionUpgrade = containsToken(value, "upgrade");
+            m_close = m_close || containsToken(value, "close");
         }
     }
     if (parts[0] != "GET" && parts[0] != "HEAD")

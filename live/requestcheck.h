@@ -26,6 +26,7 @@ public:
     const QByteArray& path() const { return m_path; }  // decoded, without the query
     bool head() const { return m_headMethod; }         // HEAD rather than GET
     bool upgrade() const { return m_upgrade; }         // asks for a WebSocket
+    bool closeAfter() const { return m_close; }        // HTTP/1.0 or "Connection: close"
     bool started() const { return !m_buffer.isEmpty(); }
 
 private:
@@ -38,6 +39,7 @@ private:
     QByteArray m_path;
     bool m_headMethod = false;
     bool m_upgrade = false;
+    bool m_close = false;
 };
 
 // The path of a request target, percent-decoded, or empty when it is not a

@@ -135,7 +135,9 @@ const Live = (() => {
                 headings: headings.length ? headings : DEFAULT_HEADINGS.slice(),
                 classNames: names,
                 race: normRace(message.race),
-                classes: [],
+                // Without its classes the state keeps those shown: the
+                // server sends each class after it.
+                classes: Array.isArray(message.classes) ? [] : state.classes,
             };
             raceSyncedAt = now;
             list(message.classes, CLASS_COUNT).forEach((c) => {
