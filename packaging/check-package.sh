@@ -56,7 +56,7 @@ depends="$(sed -n 's/^Depends: //p' "$scratch/fields")"
 recommends="$(sed -n 's/^Recommends: //p' "$scratch/fields")"
 # A name in a list of packages, with or without a version after it.
 listed() { [[ ", $2," == *", $1"[\ ,]* ]]; }
-for p in libqt6widgets6 libjpeg62-turbo fonts-liberation libchm1; do
+for p in libqt6widgets6 libqt6httpserver6 libqt6websockets6 libqrencode4 libjpeg62-turbo fonts-liberation libchm1; do
     listed "$p" "$depends" || fail "Depends lacks $p"
 done
 listed libreoffice-calc "$recommends" || fail "Recommends lacks libreoffice-calc"
