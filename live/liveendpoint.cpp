@@ -347,15 +347,21 @@ LiveEndpoint::Viewer* LiveEndpoint::viewerOf(QWebSocket* socket)
 
 void LiveEndpoint::dropViewer(QWebSocket* socket)
 {
-    for (auto it = m_viewers.begin(); it != m_viewers.end(); ++it) {
-        if (it->socket.get() == socket) {
-            // Deleted later: this runs inside one of its own signals.
-            it->socket.release()->deleteLater();
-            m_viewers.erase(it);
-            emit viewersChanged(viewers());
-            return;
-        }
-    }
+    // Later, not now: a socket closes inside a send or an abort, while the
+    // viewers are being gone through.
+    QMetaObject::invokeMethod(
+        this,
+        [this, socket] {
+            for (auto it = m_viewers.begin(); it != m_viewers.end(); ++it) {
+                if (it->socket.get() == socket) {
+                    it->socket.release()->deleteLater();
+                    m_viewers.erase(it);
+                    emit viewersChanged(viewers());
+                    return;
+                }
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 const QString& LiveEndpoint::piece(int key)

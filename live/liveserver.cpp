@@ -1,9 +1,16 @@
 #include "live/liveserver.h"
 
 #include "live/liveendpoint.h"
+#include "platform/threadschedule.h"
 
 #include <QNetworkInterface>
 #include <QThread>
+
+namespace {
+
+constexpr int kServerNice = 10;
+
+}  // namespace
 
 LiveServer::LiveServer(LiveClock clock, LiveLimits limits, QObject* parent)
     : QObject(parent)
@@ -31,6 +38,9 @@ void LiveServer::start(quint16 port, const SessionState& state)
     QMetaObject::invokeMethod(
         context,
         [&] {
+            // The audience yields to the race: when the cores are busy, the
+            // window and the light barrier's worker run first.
+            platform::applyThreadSchedule(platform::currentThreadId(), {false, 0, kServerNice});
             endpoint = new LiveEndpoint(m_clock, m_limits);
             delete context;
         },
