@@ -19,6 +19,28 @@ QJsonArray visibleCells(const ResultTable& table, int row)
     return cells;
 }
 
+// A JSON string of any text: quotes, backslashes and control characters
+// escaped, the rest as UTF-8 (a lone surrogate becomes a replacement).
+void appendJsonString(QByteArray& out, const QString& text)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (const char c : text.toUtf8()) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            out += "\\u00";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
 QByteArray compact(const QJsonObject& object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -184,27 +206,35 @@ QByteArray LiveState::raceObject() const
 
 QByteArray LiveState::classObject(int page, qint64 nowMs) const
 {
+    // Written out directly: a class of 500 rows is made for every EINTRAGEN,
+    // and a JSON object tree of it costs ten times the text.
     const ResultTable& table = m_state.tables[std::size_t(page)].table;
     const Marks& marks = m_marks[std::size_t(page)];
-    QJsonObject o;
-    o.insert(QStringLiteral("number"), page + 1);
-    o.insert(QStringLiteral("name"), className(page));
-    o.insert(QStringLiteral("trackLength"), m_state.trackLengths[std::size_t(page)]);
     const bool marked = marks.atMs >= 0 && nowMs - marks.atMs < kRowMarkMs;
-    o.insert(QStringLiteral("changedAgeMs"), marked ? QJsonValue(nowMs - marks.atMs) : QJsonValue());
-    QJsonArray rows;
+    QByteArray out;
+    out.reserve(128 + 120 * table.rowCount());
+    out += "{\"number\":" + QByteArray::number(page + 1) + ",\"name\":";
+    appendJsonString(out, className(page));
+    out += ",\"trackLength\":" + QByteArray::number(m_state.trackLengths[std::size_t(page)]);
+    out += ",\"changedAgeMs\":" + (marked ? QByteArray::number(nowMs - marks.atMs) : QByteArray("null"));
+    out += ",\"rows\":[";
+    bool first = true;
     if (table.hasResults()) {
         for (int r = 1; r < table.rowCount(); ++r) {
             if (table.isRowBlank(r))
                 continue;
-            QJsonObject row;
-            row.insert(QStringLiteral("cells"), visibleCells(table, r));
-            row.insert(QStringLiteral("changed"), marked && r < marks.rows.size() && marks.rows[r]);
-            rows.append(row);
+            out += first ? "{\"cells\":[" : ",{\"cells\":[";
+            first = false;
+            for (int c = 0; c < kVisibleColumns; ++c) {
+                if (c)
+                    out += ',';
+                appendJsonString(out, table.cell(r, c));
+            }
+            out += marked && r < marks.rows.size() && marks.rows[r] ? "],\"changed\":true}" : "],\"changed\":false}";
         }
     }
-    o.insert(QStringLiteral("rows"), rows);
-    return compact(o);
+    out += "]}";
+    return out;
 }
 
 QByteArray LiveState::stateObject(qint64 nowMs, bool withClasses) const
