@@ -7,6 +7,7 @@
 #include "support/resultswindow.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -152,6 +153,73 @@ TEST_F(LiveWindow, StoredOnServesFromStartUpAndABusyPortIsReportedWhileTimingGoe
     EXPECT_EQ(window->rowCount(), 2);
     // The operator's wish is kept for the next start.
     EXPECT_TRUE(window->live()->wanted());
+}
+
+TEST_F(LiveWindow, EveryKindOfChangeTheOperatorMakesReachesAViewer)
+{
+    const quint16 port = freePort();
+    storeLive(true, port);
+    make();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers(port); }, kWaitMs));
+    QList<QJsonObject> received;
+    QWebSocket viewer;
+    QObject::connect(&viewer, &QWebSocket::textMessageReceived,
+                     [&](const QString& text) { received << QJsonDocument::fromJson(text.toUtf8()).object(); });
+    viewer.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/live").arg(port)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 1 + 21; }, kWaitMs));
+    ASSERT_TRUE(showActive(window.get()));
+    typeInto(eLEN(), QStringLiteral("1000"));
+    const QString list = dir.filePath(QStringLiteral("liste.txt"));
+    QFile file(list);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("700 Gruppe A\r\n900 Gruppe B\r\n");
+    file.close();
+
+    const auto race = [](const QJsonObject& m) { return m.value("race").toObject(); };
+    const auto klasse = [](const QJsonObject& m) { return m.value("class").toObject(); };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::function<bool(const QJsonObject&)> seen;  // a message after the step shows it
+    };
+    const std::vector<Step> steps = {
+        {"start number", [&] { typeInto(edit(1), QStringLiteral("12")); },
+         [&](const QJsonObject& m) { return race(m).value("startNumbers").toArray().first() == "12"; }},
+        {"START", [&] { key(Qt::Key_F5); }, [&](const QJsonObject& m) { return race(m).value("state") == "running"; }},
+        {"ZEIT", [&] { counter.advanceMs(61000); key(Qt::Key_F6); },
+         [&](const QJsonObject& m) { return race(m).value("times").toArray().size() == 2; }},
+        {"restart (F7)", [&] { key(Qt::Key_F7); }, [&](const QJsonObject& m) { return race(m).value("state") == "ready"; }},
+        {"ENDE", [&] { runRace({62000, 121500, 185250}); },
+         [&](const QJsonObject& m) { return race(m).value("state") == "ended"; }},
+        {"EINTRAGEN", [&] { for (int n = 1; n <= 4; ++n) mark(n, 1); key(Qt::Key_F9); },
+         [&](const QJsonObject& m) { return klasse(m).value("rows").toArray().size() == 1; }},
+        {"NÄCHSTEN", [&] { key(Qt::Key_Return); },
+         [&](const QJsonObject& m) { return race(m).value("startNumbers").toArray().first() == ""; }},
+        {"place order", [&] { key(Qt::Key_P, Qt::ControlModifier); },
+         [&](const QJsonObject& m) { return m.value("type") == "state" || klasse(m).value("number") == 1; }},
+        {"track length", [&] { typeInto(eLEN(), QStringLiteral("1200")); },
+         [&](const QJsonObject& m) { return klasse(m).value("trackLength") == 1200; }},
+        {"deleted row", [&] { grid()->SetRow(1); window->mDeleteline1Click(); },
+         [&](const QJsonObject& m) { return m.value("type") == "class" && klasse(m).value("rows").toArray().isEmpty(); }},
+        {"class list", [&] { chosenFile = list; key(Qt::Key_O, Qt::ControlModifier); },
+         [&](const QJsonObject& m) { return m.value("classNames").toArray().at(1) == "Gruppe B"; }},
+        {"class added", [&] { userClick(classBox()); key(Qt::Key_A, Qt::ControlModifier); userType(QStringLiteral("Junioren")); key(Qt::Key_Return); },
+         [&](const QJsonObject& m) { return m.value("classNames").toArray().at(2) == "Junioren"; }},
+        {"restored day", [&] {
+             SessionState day = window->sessionState();
+             day.tables[5].table.setCell(1, ResultTable::ColNumber, QStringLiteral("99"));
+             day.tables[5].table.setCell(1, ResultTable::ColBest, QStringLiteral("01:00,00"));
+             window->restoreSession(day);
+         },
+         [&](const QJsonObject& m) { return klasse(m).value("number") == 6 && !klasse(m).value("rows").toArray().isEmpty(); }},
+    };
+    for (const Step& step : steps) {
+        const qsizetype before = received.size();
+        step.act();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return std::any_of(received.begin() + before, received.end(), step.seen); }, kWaitMs))
+            << step.what;
+    }
 }
 
 TEST(QrCode, AnAddressBecomesACodeWithItsQuietZoneAndTooMuchTextNone)
