@@ -135,7 +135,9 @@ QString LiveLink::statusText() const
         return QStringLiteral("Live: ") + m_problem;
     if (!m_server.isOn())
         return {};
-    const QString where = m_addresses.isEmpty() ? QStringLiteral("Port %1").arg(m_port) : m_addresses.first();
+    QString where = m_addresses.isEmpty() ? QStringLiteral("Port %1").arg(m_port) : m_addresses.first();
+    if (where.endsWith(QLatin1Char('/')))
+        where.chop(1);
     return QStringLiteral("Live: %1 (%2)").arg(where).arg(m_viewers);
 }
 
