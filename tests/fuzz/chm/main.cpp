@@ -13,25 +13,25 @@
 
 namespace {
 
+QString pick(FuzzedDataProvider& input, const QString& alphabet, int maxLength)
+{
+    QString text;
+    const int n = input.ConsumeIntegralInRange<int>(1, maxLength);
+    for (int i = 0; i < n; ++i)
+        text += alphabet[input.ConsumeIntegralInRange<int>(0, int(alphabet.size()) - 1)];
+    return text;
+}
+
 // Texts a help author writes as names: words, single blanks and the
 // characters HTML must escape.
 QString nameText(FuzzedDataProvider& input)
 {
-    static const QString alphabet = QStringLiteral("abcXYZ09 &<>\"'äé€");
-    QString text;
-    const int n = input.ConsumeIntegralInRange<int>(1, 10);
-    for (int i = 0; i < n; ++i)
-        text += alphabet[input.ConsumeIntegralInRange<int>(0, int(alphabet.size()) - 1)];
-    return text.simplified();
+    return pick(input, QStringLiteral("abcXYZ09 &<>\"'äé€"), 10).simplified();
 }
 
 QString pathText(FuzzedDataProvider& input)
 {
-    static const QString alphabet = QStringLiteral("abz09/._-");
-    QString text;
-    const int n = input.ConsumeIntegralInRange<int>(1, 12);
-    for (int i = 0; i < n; ++i)
-        text += alphabet[input.ConsumeIntegralInRange<int>(0, int(alphabet.size()) - 1)];
+    QString text = pick(input, QStringLiteral("abz09/._-"), 12);
     while (text.startsWith(QLatin1Char('/')))
         text.remove(0, 1);
     return text.isEmpty() ? QStringLiteral("x.html") : text;
