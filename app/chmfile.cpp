@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -24,6 +25,24 @@ QString absoluteObjectPath(QString path)
     if (!path.startsWith(QLatin1Char('/')))
         path.prepend(QLatin1Char('/'));
     return path;
+}
+
+// Looks an object up by the bytes its name was decoded from (decodeName):
+// UTF-8, or the single bytes of an archive compiled on Windows, whose names
+// are in its code page. Either way a listed name finds its object.
+bool resolveObject(const ChmLibrary& library, chmFile* handle, const QString& objectPath, chmUnitInfo* unit)
+{
+    const QString path = absoluteObjectPath(objectPath);
+    std::vector<QByteArray> names{path.toUtf8()};
+    const bool singleBytes = std::all_of(path.begin(), path.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    if (singleBytes && path.toLatin1() != names.front())
+        names.push_back(path.toLatin1());
+    for (const QByteArray& name : names) {
+        if (name.size() <= CHM_MAX_PATHLEN
+            && library.resolveObject(handle, name.constData(), unit) == CHM_RESOLVE_SUCCESS)
+            return true;
+    }
+    return false;
 }
 
 struct ProbeContext {
@@ -101,11 +120,8 @@ ChmFile::~ChmFile()
 
 std::optional<QByteArray> ChmFile::read(const QString& objectPath) const
 {
-    const QByteArray name = absoluteObjectPath(objectPath).toUtf8();
-    if (name.size() > CHM_MAX_PATHLEN)
-        return std::nullopt;
     chmUnitInfo unit{};
-    if (m_library.resolveObject(m_handle, name.constData(), &unit) != CHM_RESOLVE_SUCCESS)
+    if (!resolveObject(m_library, m_handle, objectPath, &unit))
         return std::nullopt;
     if (unit.length > LONGUINT64(kMaxObjectBytes))
         return std::nullopt;
@@ -125,10 +141,8 @@ std::optional<QByteArray> ChmFile::read(const QString& objectPath) const
 
 bool ChmFile::contains(const QString& objectPath) const
 {
-    const QByteArray name = absoluteObjectPath(objectPath).toUtf8();
     chmUnitInfo unit{};
-    return name.size() <= CHM_MAX_PATHLEN
-        && m_library.resolveObject(m_handle, name.constData(), &unit) == CHM_RESOLVE_SUCCESS;
+    return resolveObject(m_library, m_handle, objectPath, &unit);
 }
 
 QStringList ChmFile::objects() const

@@ -117,6 +117,15 @@ QString decodeCodePage(const QByteArray& bytes, int codePage)
     out.start();
     char* in = const_cast<char*>(bytes.constData());
     size_t inLeft = size_t(bytes.size());
+    // Hands out what the converter still holds and resets it. Code page 1255
+    // holds each letter back to join it with the points that may follow:
+    // before a replacement character that letter must go out first, or it is
+    // lost with the reset.
+    const auto flush = [&converter, &out] {
+        while (iconv(converter.get(), nullptr, nullptr, out.cursor(), out.left()) == size_t(-1)
+               && errno == E2BIG)
+            out.grow();
+    };
     while (inLeft > 0) {
         if (iconv(converter.get(), &in, &inLeft, out.cursor(), out.left()) != size_t(-1))
             break;
@@ -124,7 +133,9 @@ QString decodeCodePage(const QByteArray& bytes, int codePage)
             out.grow();
             continue;
         }
-        if (errno == EINVAL) {
+        const int error = errno;
+        flush();
+        if (error == EINVAL) {
             // A multi-byte character cut off by the end of the text.
             out.appendCodePoint(0xFFFD);
             break;
@@ -134,12 +145,8 @@ QString decodeCodePage(const QByteArray& bytes, int codePage)
         out.appendCodePoint(codePage == 1252 && undefinedIn1252(b) ? char16_t(b) : char16_t(0xFFFD));
         ++in;
         --inLeft;
-        iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
     }
-    // Stateful code pages may owe a final shift sequence.
-    while (iconv(converter.get(), nullptr, nullptr, out.cursor(), out.left()) == size_t(-1)
-           && errno == E2BIG)
-        out.grow();
+    flush();
     return out.text();
 }
 

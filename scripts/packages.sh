@@ -1,5 +1,6 @@
 # Sourced by the set-up and package scripts: the Debian packages the build
-# needs, and a function that installs those of a list that are missing.
+# and the tests need (clang and its runtime for the fuzz targets and
+# ThreadSanitizer), and a function that installs those of a list that are missing.
 
 PACKAGES=(
     cmake g++ make pkg-config
@@ -12,6 +13,7 @@ PACKAGES=(
     fonts-liberation
     xvfb xauth
     libreoffice-calc libreoffice-dev python3-openpyxl
+    clang libclang-rt-14-dev xxd
 )
 
 install_missing() {

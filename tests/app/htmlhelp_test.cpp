@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTextDocument>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -17,6 +18,8 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -178,6 +181,40 @@ TEST_F(HtmlHelpFileTest, ArchiveReadsObjectsAndRefusesMissingOnes)
     EXPECT_TRUE(page->contains("Lichtschranke"));
     EXPECT_FALSE(file->read(QStringLiteral("/nicht/da.html")).has_value());
     EXPECT_FALSE(file->read(QString(600, QLatin1Char('x'))).has_value()) << "over-long path";
+}
+
+// A help file compiled on Windows names its pages in its code page, not in
+// UTF-8: its pages and its first page still open.
+TEST(HtmlHelpCodePageTest, PagesNamedInTheWindowsCodePageOpen)
+{
+    if (chmcmdProgram().isEmpty())
+        GTEST_SKIP() << "chmcmd is not installed";
+    ChmLibrary library;
+    if (!library.load())
+        GTEST_SKIP() << "libchm.so.1 is not installed";
+    QTemporaryDir dir;
+    // "Übersicht.html" in Windows-1252; Qt would write the name in UTF-8.
+    const QByteArray page = QFile::encodeName(dir.path()) + "/\xdc" "bersicht.html";
+    std::FILE* f = std::fopen(page.constData(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("<html><body>Willkommen</body></html>", f);
+    std::fclose(f);
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("W.hhp")),
+                          "[OPTIONS]\r\nCompiled file=W.chm\r\nDefault topic=\xdc" "bersicht.html\r\nTitle=W\r\n"
+                          "\r\n[FILES]\r\n\xdc" "bersicht.html\r\n"));
+    QProcess chmcmd;
+    chmcmd.setWorkingDirectory(dir.path());
+    chmcmd.start(chmcmdProgram(), {QStringLiteral("--no-html-scan"), QStringLiteral("W.hhp")});
+    ASSERT_TRUE(chmcmd.waitForFinished(60000));
+
+    const auto file = ChmFile::open(library, dir.filePath(QStringLiteral("W.chm")));
+    ASSERT_NE(file, nullptr);
+    const QString name = QStringLiteral("/\u00dcbersicht.html");
+    ASSERT_TRUE(file->objects().contains(name));
+    EXPECT_TRUE(file->contains(name));
+    const auto text = file->read(file->defaultTopic());
+    ASSERT_TRUE(text.has_value()) << file->defaultTopic().toStdString();
+    EXPECT_TRUE(text->contains("Willkommen"));
 }
 
 // The program's own help file, when the build made it in the program's folder.

@@ -41,6 +41,9 @@ INSTANTIATE_TEST_SUITE_P(Table, CodePageTest, ::testing::Values(
     DecodeCase{1254, "\xd0\xfe", u"Ğş"},
     DecodeCase{1255, "\xf9\xec\xe5\xed", u"שלום"},
     DecodeCase{1255, "\xf9\xd1", u"\ufb2a"},  // shin with its dot: one composed character
+    // A letter before a byte the code page lacks stays, and before its replacement.
+    DecodeCase{1255, "\xe8\xff", u"\u05d8\ufffd"},
+    DecodeCase{1255, "\xf9\xd1\xd9\xe0", u"\ufb2a\ufffd\u05d0"},
     DecodeCase{1256, "\xc7\xe1", u"ال"},
     DecodeCase{1257, "\xc0\xe0", u"Ąą"},
     DecodeCase{874, "\xa1\xa2", u"กข"},
