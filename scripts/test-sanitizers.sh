@@ -14,9 +14,10 @@ PARTS=("$@")
 
 # The test programs of the units that run threads of their own: the serial
 # worker and the modem watcher, the journal writer, the backup writer, the
-# spreadsheet job (through the main window) and the port probe.
+# spreadsheet job (through the main window), the port probe and the
+# live-results server.
 TSAN_TESTS=(comport_test lightbarrier_test modemwatcher_test journal_test backupwriter_test
-            formmain_spreadsheet_test portprobe_test)
+            formmain_spreadsheet_test portprobe_test liveserver_test)
 
 run_asan() {
     local build="${PYLONIX_SANITIZE_BUILD_DIR:-$ROOT/build-asan}"
