@@ -16,13 +16,19 @@ PARTS=("$@")
 # worker and the modem watcher, the journal writer, the backup writer, the
 # spreadsheet job (through the main window), the port probe and the
 # live-results server.
+launcher=()
+if command -v ccache > /dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}"
+fi
+
 TSAN_TESTS=(comport_test lightbarrier_test modemwatcher_test journal_test backupwriter_test
             formmain_spreadsheet_test portprobe_test liveserver_test)
 
 run_asan() {
     local build="${PYLONIX_SANITIZE_BUILD_DIR:-$ROOT/build-asan}"
     cmake -S "$ROOT" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPYLONIX_SANITIZE=ON \
-        -DPYLONIX_BUILD_BENCH=OFF > /dev/null
+        -DPYLONIX_BUILD_BENCH=OFF "${launcher[@]}" > /dev/null
     cmake --build "$build" -j "$(nproc)"
     (
         cd "$build"
@@ -39,7 +45,7 @@ run_asan() {
 run_tsan() {
     local build="${PYLONIX_TSAN_BUILD_DIR:-$ROOT/build-tsan}"
     cmake -S "$ROOT" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPYLONIX_TSAN=ON \
-        -DPYLONIX_BUILD_BENCH=OFF > /dev/null
+        -DPYLONIX_BUILD_BENCH=OFF "${launcher[@]}" > /dev/null
     cmake --build "$build" -j "$(nproc)" --target "${TSAN_TESTS[@]}"
     # Qt is not built with ThreadSanitizer: tests/tsan.supp names the reports
     # that lie wholly inside Qt and the system libraries, and only those.
