@@ -19,6 +19,8 @@ constexpr char kSecurityHeaders[] =
 // A viewer sends nothing the server reads; anything large is a mistake or
 // an attack and ends its connection.
 constexpr quint64 kMaxViewerMessage = 1024;
+// How soon a viewer whose socket still held bytes is looked at again.
+constexpr int kDrainMs = 10;
 
 // What each connection carries while it speaks HTTP: its check, its timer
 // and its place among the counted connections.
@@ -168,6 +170,12 @@ LiveEndpoint::LiveEndpoint(LiveClock clock, LiveLimits limits)
     Q_INIT_RESOURCE(web);
     m_elapsed.start();
     m_tick.setInterval(m_limits.clockSyncMs);
+    m_drain.setSingleShot(true);
+    m_drain.setInterval(kDrainMs);
+    connect(&m_drain, &QTimer::timeout, this, [this] {
+        for (Viewer& viewer : m_viewers)
+            pump(viewer);
+    });
     connect(&m_tick, &QTimer::timeout, this, &LiveEndpoint::tick);
     connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &LiveEndpoint::takeViewers);
 }
@@ -389,8 +397,16 @@ void LiveEndpoint::pump(Viewer& viewer)
     // One piece at a time, and the next only once the last has left: a viewer
     // that does not read holds one piece, and what it gets next is made from
     // the state as it is then, never from a backlog.
-    if (viewer.socket->bytesToWrite() > 0)
+    const bool due = viewer.skeleton || viewer.race || viewer.classes.any();
+    if (!due)
         return;
+    if (viewer.socket->bytesToWrite() > 0) {
+        // Looked at again shortly: the socket's own signal may have come
+        // before the last bytes left.
+        if (!m_drain.isActive())
+            m_drain.start();
+        return;
+    }
     int key = -3;
     if (viewer.skeleton) {
         viewer.skeleton = false;

@@ -83,6 +83,7 @@ private:
     LiveState m_state;
     QElapsedTimer m_elapsed;
     QTimer m_tick;
+    QTimer m_drain;
     std::shared_ptr<int> m_connections = std::make_shared<int>(0);
     std::vector<Viewer> m_viewers;
     struct StateCache {
