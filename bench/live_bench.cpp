@@ -41,6 +41,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <random>
 #include <sys/resource.h>
 #include <thread>
 #include <vector>
@@ -300,12 +301,16 @@ int main(int argc, char** argv)
     LiveLink* live = window.live();
     live->window()->ePort->setValue(port);
 
-    // Light-barrier edges every 350 ms for the whole run, from a thread of
-    // their own as a real barrier would; the worker reads each one's tick.
+    // Light-barrier edges 300 to 400 ms apart for the whole run, from a
+    // thread of their own as a real barrier would; the worker reads each
+    // one's tick. The spread gives every race other laps, so that every
+    // EINTRAGEN changes its table.
     const qint64 runNs = qint64(segmentSeconds) * segmentCount * 1000 * kMs;
     std::vector<qint64> edgeTicks;
+    std::mt19937 random(42);
+    std::uniform_int_distribution<int> spread(300, 400);
     const qint64 firstEdge = now() + 500 * kMs;
-    for (qint64 t = firstEdge; t < firstEdge + runNs; t += 350 * kMs)
+    for (qint64 t = firstEdge; t < firstEdge + runNs; t += spread(random) * kMs)
         edgeTicks.push_back(t);
     std::atomic<bool> feeding{true};
     std::thread feeder([&] {
