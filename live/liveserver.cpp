@@ -1,5 +1,6 @@
 #include "live/liveserver.h"
 
+#include "live/handover.h"
 #include "live/liveendpoint.h"
 #include "platform/threadschedule.h"
 
@@ -35,7 +36,7 @@ void LiveServer::start(quint16 port, const SessionState& state)
     auto* context = new QObject;
     context->moveToThread(m_thread);
     LiveEndpoint* endpoint = nullptr;
-    QMetaObject::invokeMethod(
+    handOver(
         context,
         [&] {
             // The audience yields to the race: when the cores are busy, the
@@ -49,13 +50,13 @@ void LiveServer::start(quint16 port, const SessionState& state)
     m_endpoint = endpoint;
     m_on = true;
     connect(endpoint, &LiveEndpoint::viewersChanged, this, &LiveServer::viewersChanged, Qt::QueuedConnection);
-    QMetaObject::invokeMethod(
+    handOver(
         endpoint,
         [endpoint, port, state, self] {
             endpoint->reset(state);
             QString message;
             const quint16 listening = endpoint->listenOn(port, &message);
-            QMetaObject::invokeMethod(
+            handOver(
                 self.data(),
                 [self, listening, message] {
                     if (!self)
@@ -79,7 +80,7 @@ void LiveServer::stop()
     m_on = false;
     if (LiveEndpoint* endpoint = m_endpoint.data()) {
         // Deleted on its own thread, where its sockets live.
-        QMetaObject::invokeMethod(endpoint, [endpoint] { delete endpoint; }, Qt::BlockingQueuedConnection);
+        handOver(endpoint, [endpoint] { delete endpoint; }, Qt::BlockingQueuedConnection);
     }
     m_thread->quit();
     m_thread->wait();
@@ -91,27 +92,26 @@ void LiveServer::stop()
 void LiveServer::post(const JournalRecord& record)
 {
     if (LiveEndpoint* endpoint = m_endpoint.data())
-        QMetaObject::invokeMethod(endpoint, [endpoint, record] { endpoint->post(record); }, Qt::QueuedConnection);
+        handOver(endpoint, [endpoint, record] { endpoint->post(record); });
 }
 
 void LiveServer::reset(const SessionState& state)
 {
     if (LiveEndpoint* endpoint = m_endpoint.data())
-        QMetaObject::invokeMethod(endpoint, [endpoint, state] { endpoint->reset(state); }, Qt::QueuedConnection);
+        handOver(endpoint, [endpoint, state] { endpoint->reset(state); });
 }
 
 void LiveServer::flush()
 {
     if (LiveEndpoint* endpoint = m_endpoint.data())
-        QMetaObject::invokeMethod(endpoint, [] {}, Qt::BlockingQueuedConnection);
+        handOver(endpoint, [] {}, Qt::BlockingQueuedConnection);
 }
 
 qint64 LiveServer::queuedBytes()
 {
     qint64 bytes = 0;
     if (LiveEndpoint* endpoint = m_endpoint.data())
-        QMetaObject::invokeMethod(endpoint, [endpoint, &bytes] { bytes = endpoint->queuedBytes(); },
-                                  Qt::BlockingQueuedConnection);
+        handOver(endpoint, [endpoint, &bytes] { bytes = endpoint->queuedBytes(); }, Qt::BlockingQueuedConnection);
     return bytes;
 }
 
