@@ -159,14 +159,20 @@ void LiveState::markChangedRows(int page, const ResultTable& before, const Resul
 qint64 LiveState::elapsedMs() const
 {
     const JournalRace& race = m_state.race;
+    // Ticks from a damaged record may be anything: a span that does not fit
+    // is shown as no time at all.
+    const auto since = [&](qint64 tick) -> qint64 {
+        qint64 span = 0;
+        if (__builtin_sub_overflow(tick, race.startTick, &span) || span < 0)
+            return 0;
+        return qMax<qint64>(0, CalcMS(span, m_clock.countSpeed));
+    };
     switch (race.clock) {
     case JournalClock::Running:
-        if (!m_clock.nowTick)
-            return 0;
-        return qMax<qint64>(0, CalcMS(m_clock.nowTick() - race.startTick, m_clock.countSpeed));
+        return m_clock.nowTick ? since(m_clock.nowTick()) : 0;
     case JournalClock::Ended:
     case JournalClock::Entered:
-        return qMax<qint64>(0, CalcMS(race.endTick - race.startTick, m_clock.countSpeed));
+        return since(race.endTick);
     default:
         return 0;
     }

@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -117,6 +118,12 @@ TEST(LiveState, TheRaceTimeRunsWithTheClockAndStopsAtItsEnd)
     EXPECT_EQ(race.value("elapsedMs").toInteger(), 65'000);
 
     f.state.apply(JournalRecord::clock(JournalClock::Ready, 0, 0, 0), 0);
+    EXPECT_EQ(parse(f.state.clockMessage()).value("elapsedMs").toInteger(), 0);
+
+    // Ticks no clock gives (a damaged record) show no time, and nothing overflows.
+    f.state.apply(JournalRecord::clock(JournalClock::Ended, std::numeric_limits<qint64>::min() + 5,
+                                       std::numeric_limits<qint64>::max() - 5, 1),
+                  0);
     EXPECT_EQ(parse(f.state.clockMessage()).value("elapsedMs").toInteger(), 0);
 }
 
