@@ -383,7 +383,7 @@ const QString& LiveEndpoint::piece(int key)
         cached.seq = m_state.seq();
         cached.madeAtMs = now;
         if (key == kSkeleton)
-            cached.text = QString::fromUtf8(m_state.skeletonMessage());
+            cached.text = QString::fromUtf8(m_state.message({LiveChange::All}, now));
         else if (key == kRace)
             cached.text = QString::fromUtf8(m_state.message({LiveChange::Race}, now));
         else
@@ -457,7 +457,7 @@ void LiveEndpoint::post(const JournalRecord& record)
 
 void LiveEndpoint::reset(const SessionState& state)
 {
-    m_state.reset(state, nowMs());
+    m_state.reset(state);
     changed({LiveChange::All});
 }
 

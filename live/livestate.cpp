@@ -76,7 +76,7 @@ LiveState::LiveState(LiveClock clock)
 {
 }
 
-void LiveState::reset(const SessionState& state, qint64)
+void LiveState::reset(const SessionState& state)
 {
     m_state = state;
     m_marks = {};
@@ -283,16 +283,11 @@ QByteArray LiveState::message(const LiveChange& change, qint64 nowMs) const
     case LiveChange::Class:
         return "{\"type\":\"class\",\"seq\":" + seq + ",\"class\":" + classObject(change.page, nowMs) + '}';
     case LiveChange::All:
-        return "{\"type\":\"state\"," + stateObject(nowMs) + '}';
+        return "{\"type\":\"state\"," + stateObject(nowMs, false) + '}';
     case LiveChange::None:
         break;
     }
     return {};
-}
-
-QByteArray LiveState::skeletonMessage() const
-{
-    return "{\"type\":\"state\"," + stateObject(0, false) + '}';
 }
 
 QByteArray LiveState::clockMessage() const

@@ -32,7 +32,7 @@ public:
     explicit LiveState(LiveClock clock = {});
 
     // The whole day anew (server start, a restored session).
-    void reset(const SessionState& state, qint64 nowMs);
+    void reset(const SessionState& state);
     // One change as the journal records it; a record that does not read
     // changes nothing.
     LiveChange apply(const JournalRecord& record, qint64 nowMs);
@@ -41,12 +41,11 @@ public:
     bool running() const { return m_state.race.clock == JournalClock::Running; }
 
     // The messages (UTF-8 JSON). `nowMs` is the server's monotonic time; it
-    // ages the row marks.
+    // ages the row marks. A change of everything is the state without its
+    // classes: a viewer gets them one by one after it.
     QByteArray stateJson(qint64 nowMs) const;  // the body of /api/state
     QByteArray message(const LiveChange& change, qint64 nowMs) const;
     QByteArray clockMessage() const;
-    // The state without its classes: a new viewer gets them one by one after it.
-    QByteArray skeletonMessage() const;
 
 private:
     QByteArray stateObject(qint64 nowMs, bool withClasses = true) const;

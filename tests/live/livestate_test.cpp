@@ -35,7 +35,7 @@ struct Fixture {
 TEST(LiveState, EachKindOfChangeMakesItsMessage)
 {
     Fixture f;
-    f.state.reset(SessionState{}, 0);
+    f.state.reset(SessionState{});
     struct Case {
         JournalRecord record;
         const char* type;
