@@ -57,6 +57,15 @@ protected:
         ASSERT_EQ(store.save(), QString());
     }
     QString statusPanel() { return child<QLabel>("StatusPanel2")->text(); }
+    // A viewer on the port; true once it has the state and all 21 classes.
+    bool watch(QWebSocket& viewer, quint16 port)
+    {
+        QObject::connect(&viewer, &QWebSocket::textMessageReceived,
+                         [this](const QString& text) { received << QJsonDocument::fromJson(text.toUtf8()).object(); });
+        viewer.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/live").arg(port)));
+        return QTest::qWaitFor([&] { return received.size() == 1 + 21; }, kWaitMs);
+    }
+    QList<QJsonObject> received;
 };
 
 }  // namespace
@@ -81,12 +90,8 @@ TEST_F(LiveWindow, F12OnAndAViewerSeesTheTableTheMomentEintragenIsPressed)
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers(port); }, kWaitMs));
     EXPECT_TRUE(live->cbOn->isChecked());
 
-    QList<QJsonObject> received;
     QWebSocket viewer;
-    QObject::connect(&viewer, &QWebSocket::textMessageReceived,
-                     [&](const QString& text) { received << QJsonDocument::fromJson(text.toUtf8()).object(); });
-    viewer.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/live").arg(port)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 1 + 21; }, kWaitMs));
+    ASSERT_TRUE(watch(viewer, port));
     EXPECT_EQ(received.first().value("type").toString(), "state");
     EXPECT_TRUE(QTest::qWaitFor([&] { return statusPanel().endsWith(QStringLiteral("(1)")); }, kWaitMs))
         << statusPanel().toStdString();
@@ -163,12 +168,8 @@ TEST_F(LiveWindow, EveryKindOfChangeTheOperatorMakesReachesAViewer)
     storeLive(true, port);
     make();
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers(port); }, kWaitMs));
-    QList<QJsonObject> received;
     QWebSocket viewer;
-    QObject::connect(&viewer, &QWebSocket::textMessageReceived,
-                     [&](const QString& text) { received << QJsonDocument::fromJson(text.toUtf8()).object(); });
-    viewer.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/live").arg(port)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 1 + 21; }, kWaitMs));
+    ASSERT_TRUE(watch(viewer, port));
     ASSERT_TRUE(showActive(window.get()));
     typeInto(eLEN(), QStringLiteral("1000"));
     const QString list = dir.filePath(QStringLiteral("liste.txt"));
