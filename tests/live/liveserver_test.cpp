@@ -15,6 +15,9 @@
 namespace {
 
 constexpr int kWaitMs = 5000;
+// A WebSocket handshake by hand, for clients that must misbehave after it.
+constexpr char kHandshake[] = "GET /live HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                              "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
 
 // A server on a free port with the given limits; the clock counts
 // microseconds from what the test sets.
@@ -192,10 +195,7 @@ TEST(LiveServer, ConnectionsBeyondTheLimitsAreTurnedAway)
     auto b = viewer(s.port, &second);
     EXPECT_FALSE(first.isEmpty());
     EXPECT_FALSE(second.isEmpty());
-    const Reply refused = exchange(s.port,
-                                   "GET /live HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                                   "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n",
-                                   true);
+    const Reply refused = exchange(s.port, kHandshake, true);
     EXPECT_TRUE(refused.statusLine().contains("503")) << refused.statusLine().constData();
     // Viewers do not count against the page connections.
     EXPECT_TRUE(exchange(s.port, get("/")).statusLine().contains("200"));
@@ -267,8 +267,7 @@ TEST(LiveServer, AViewerThatDoesNotReadHoldsOnlyTheNewestStateAndDelaysNoOne)
     stalled.setReadBufferSize(1);
     stalled.connectToHost(QHostAddress::LocalHost, s.port);
     ASSERT_TRUE(stalled.waitForConnected(kWaitMs));
-    stalled.write("GET /live HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                  "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+    stalled.write(kHandshake);
     QList<QByteArray> messages;
     auto watching = viewer(s.port, &messages);
 
